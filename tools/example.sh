@@ -1,0 +1,8 @@
+#!/bin/sh
+# Builds the library in release mode and runs the example program.
+set -eu
+cd "$(dirname "$0")/.."
+sh tools/setup.sh
+cmake --preset release
+cmake --build --preset release
+build/release/examples/koList_example
