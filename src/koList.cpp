@@ -43,6 +43,14 @@ void link_between(ko_list *list, ko_list_node *node, ko_list_node *prev, ko_list
     list->nodes++;
 }
 
+// One step along the chain: toward the tail for KO_LIST_SEARCH_FORWARD,
+// toward the first node for any other direction. Every walk in either
+// direction goes through here.
+ko_list_node *step(const ko_list_node *node, int32_t direction)
+{
+    return direction == KO_LIST_SEARCH_FORWARD ? node->next : node->prev;
+}
+
 // The first node of an empty list is also its first cursor position.
 void link_into_empty(ko_list *list, ko_list_node *node)
 {
@@ -198,4 +206,170 @@ void ko_list_free(ko_list *list)
         return;
     ko_list_clean(list);
     std::free(list);
+}
+
+ko_list_node *ko_list_get_first(ko_list *list)
+{
+    if (list == nullptr)
+        return nullptr;
+    return list->current = list->first;
+}
+
+ko_list_node *ko_list_get_tail(ko_list *list)
+{
+    if (list == nullptr)
+        return nullptr;
+    return list->current = list->tail;
+}
+
+namespace {
+
+// Steps the cursor once; past an end it becomes null, and stays null.
+ko_list_node *step_current(ko_list *list, int32_t direction)
+{
+    if (list == nullptr || list->current == nullptr)
+        return nullptr;
+    return list->current = step(list->current, direction);
+}
+
+} // namespace
+
+ko_list_node *ko_list_get_next(ko_list *list)
+{
+    return step_current(list, KO_LIST_SEARCH_FORWARD);
+}
+
+ko_list_node *ko_list_get_prev(ko_list *list)
+{
+    return step_current(list, KO_LIST_SEARCH_BACKWARD);
+}
+
+ko_list_node *ko_list_get_current(const ko_list *list)
+{
+    return list != nullptr ? list->current : nullptr;
+}
+
+int32_t ko_list_set_current(ko_list *list, ko_list_node *node)
+{
+    if (node == nullptr || node->list != list || node->attached == 0)
+        return -1;
+    list->current = node;
+    return 0;
+}
+
+int32_t ko_list_move_current(ko_list *list, int32_t count)
+{
+    if (list == nullptr)
+        return -1;
+    if (count == 0)
+        return 0;
+    if (list->current == nullptr)
+        return -1;
+    int32_t direction = count > 0 ? KO_LIST_SEARCH_FORWARD : KO_LIST_SEARCH_BACKWARD;
+    // The magnitude as unsigned, so INT_MIN has one too. Once the cursor
+    // rests on an end node no step can move it, so the walk stops there.
+    uint32_t steps = count > 0 ? static_cast<uint32_t>(count) : 0u - static_cast<uint32_t>(count);
+    ko_list_node *node = list->current;
+    for (ko_list_node *ahead = step(node, direction); steps > 0 && ahead != nullptr; steps--) {
+        node = ahead;
+        ahead = step(node, direction);
+    }
+    list->current = node;
+    return 0;
+}
+
+ko_list_node *ko_list_get_pos(ko_list *list, int32_t position)
+{
+    if (list == nullptr || position < 0 || position >= list->nodes)
+        return nullptr;
+    ko_list_node *node = list->first;
+    while (position-- > 0)
+        node = node->next;
+    return list->current = node;
+}
+
+int32_t ko_list_get_node_pos(const ko_list *list, const ko_list_node *node)
+{
+    if (list == nullptr || node == nullptr)
+        return -1;
+    // Counting up to the node, or to the end of the chain when the node is
+    // not in it: then the count is the number of nodes.
+    int32_t position = 0;
+    for (const ko_list_node *at = list->first; at != nullptr && at != node; at = at->next)
+        position++;
+    return position;
+}
+
+ko_list_node *ko_list_node_get_prev(const ko_list_node *node)
+{
+    return node != nullptr ? node->prev : nullptr;
+}
+
+ko_list_node *ko_list_node_get_next(const ko_list_node *node)
+{
+    return node != nullptr ? node->next : nullptr;
+}
+
+namespace {
+
+// Compares from `node` on, in the list's search direction. The first match
+// becomes the search cursor; running off the end ends the search.
+ko_list_node *search_from(ko_list *list, ko_list_node *node, ko_list_cmp_fn cmp, const void *key)
+{
+    int32_t direction = list->search_dir;
+    for (; node != nullptr; node = step(node, direction)) {
+        if (cmp(node->data, key) == 0)
+            return list->search_node = node;
+    }
+    list->search_dir = KO_LIST_SEARCH_DONE;
+    return nullptr;
+}
+
+} // namespace
+
+ko_list_node *ko_list_search(ko_list *list, ko_list_cmp_fn cmp, const void *key, int32_t direction)
+{
+    if (list == nullptr || cmp == nullptr)
+        return nullptr;
+    if (direction != KO_LIST_SEARCH_FORWARD && direction != KO_LIST_SEARCH_BACKWARD)
+        return nullptr;
+    list->search_dir = direction;
+    ko_list_node *start = direction == KO_LIST_SEARCH_FORWARD ? list->first : list->tail;
+    return search_from(list, start, cmp, key);
+}
+
+ko_list_node *ko_list_search_next(ko_list *list, ko_list_cmp_fn cmp, const void *key)
+{
+    if (list == nullptr || cmp == nullptr || list->search_dir == KO_LIST_SEARCH_DONE)
+        return nullptr;
+    bool running = list->search_dir == KO_LIST_SEARCH_FORWARD ||
+                   list->search_dir == KO_LIST_SEARCH_BACKWARD;
+    if (!running || list->search_node == nullptr) {
+        list->search_dir = KO_LIST_SEARCH_DONE;
+        return nullptr;
+    }
+    // Resume one step past the last match (or past the neighbour the search
+    // cursor moved to when that match was unlinked).
+    list->search_node = step(list->search_node, list->search_dir);
+    return search_from(list, list->search_node, cmp, key);
+}
+
+int32_t ko_list_sort(ko_list *list, ko_list_cmp_fn cmp)
+{
+    ko_list_node *first = ko_list_get_first(list);
+    if (first == nullptr || cmp == nullptr)
+        return 0;
+    // Insertion by exchange: before `later` is taken, the elements up to it
+    // are in order; the pass carries the larger element of each exchange on
+    // toward `later`, leaving `later`'s element at its place among them.
+    for (ko_list_node *later = first->next; later != nullptr; later = later->next) {
+        for (ko_list_node *earlier = first; earlier != later; earlier = earlier->next) {
+            if (cmp(earlier->data, later->data) > 0) {
+                void *data = earlier->data;
+                earlier->data = later->data;
+                later->data = data;
+            }
+        }
+    }
+    return 0;
 }
