@@ -340,8 +340,9 @@ ko_list_node *ko_list_search(ko_list *list, ko_list_cmp_fn cmp, const void *key,
 
 ko_list_node *ko_list_search_next(ko_list *list, ko_list_cmp_fn cmp, const void *key)
 {
-    if (list == nullptr || cmp == nullptr || list->search_dir == KO_LIST_SEARCH_DONE)
+    if (list == nullptr || cmp == nullptr)
         return nullptr;
+    // An ended search (or an unknown state) stays ended.
     bool running = list->search_dir == KO_LIST_SEARCH_FORWARD ||
                    list->search_dir == KO_LIST_SEARCH_BACKWARD;
     if (!running || list->search_node == nullptr) {
