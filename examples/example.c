@@ -1,4 +1,7 @@
-/* A list of small records: filled, walked, one removed, freed. */
+/*
+ * A list of sensor readings: filled, searched for every reading of one
+ * temperature, walked, one reading removed, sorted by temperature and freed.
+ */
 #include <stdio.h>
 #include <string.h>
 
@@ -8,6 +11,25 @@ struct reading {
     char sensor[8];
     int32_t celsius;
 };
+
+static int32_t same_celsius(const void *data, const void *key)
+{
+    return ((const struct reading *)data)->celsius == *(const int32_t *)key ? 0 : 1;
+}
+
+/* Greater than 0 when the earlier reading is the warmer one. */
+static int32_t warmer(const void *earlier, const void *later)
+{
+    return ((const struct reading *)earlier)->celsius - ((const struct reading *)later)->celsius;
+}
+
+static void print_all(ko_list *list)
+{
+    for (ko_list_node *node = ko_list_get_first(list); node != NULL; node = ko_list_get_next(list)) {
+        const struct reading *r = ko_list_node_get_data(node);
+        printf("  %-6s %3d C\n", r->sensor, (int)r->celsius);
+    }
+}
 
 int main(void)
 {
@@ -28,10 +50,25 @@ int main(void)
     }
     printf("filled %d readings\n", (int)ko_list_get_nodes(list));
 
-    for (const ko_list_node *node = list->first; node != NULL; node = node->next) {
-        const struct reading *r = ko_list_node_get_data(node);
-        printf("  %-6s %3d C\n", r->sensor, (int)r->celsius);
-    }
+    int32_t hot = 25;
+    printf("readings of %d C:", (int)hot);
+    for (ko_list_node *match = ko_list_search(list, same_celsius, &hot, KO_LIST_SEARCH_FORWARD);
+         match != NULL; match = ko_list_search_next(list, same_celsius, &hot))
+        printf(" %s at %d", ((const struct reading *)ko_list_node_get_data(match))->sensor,
+               (int)ko_list_get_node_pos(list, match));
+    printf("\n");
+
+    printf("walked in order:\n");
+    print_all(list);
+
+    ko_list_get_pos(list, 2);
+    printf("removed %s\n", ((const struct reading *)ko_list_node_get_data(ko_list_get_current(list)))->sensor);
+    ko_list_remove(list);
+
+    ko_list_sort(list, warmer);
+    printf("sorted, %d readings:\n", (int)ko_list_get_nodes(list));
+    print_all(list);
+
     ko_list_free(list);
     return 0;
 }
