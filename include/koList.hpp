@@ -1,0 +1,265 @@
+// koList for C++: a typed, owning, header-only interface over the C library.
+//
+//   ko::list<T>  owns a ko_list of trivially copyable T (sizeof(T) bytes per
+//                element); move-only, freed with its elements by the destructor.
+//   ko::node<T>  owns an unlinked node; released by its destructor unless linked.
+//
+// All noexcept: a refused allocation is a null or false result, as in C; a
+// list whose record was refused (see operator bool) stays empty. Predicates
+// and comparisons must not throw (that would end the program). As in C, a
+// list must outlive its unlinked nodes. Iterators leave the list's cursor
+// alone; the cursor operations move it. A search keeps its state in the
+// list: one search at a time per list, and no unlinking while walking it.
+#ifndef KOLIST_HPP
+#define KOLIST_HPP
+
+#include <concepts>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <iterator>
+#include <type_traits>
+#include <utility>
+
+#include "koList.h"
+
+namespace ko {
+
+enum class direction : std::int32_t {
+    forward = KO_LIST_SEARCH_FORWARD,
+    backward = KO_LIST_SEARCH_BACKWARD,
+};
+
+template <class T> class list;
+
+// An unlinked node and its element, owned by the handle. Linking it through
+// a list takes it over; a refused link leaves it with the handle.
+template <class T> class node {
+public:
+    node() noexcept = default;
+    node(node &&other) noexcept : n_(std::exchange(other.n_, nullptr)) {}
+    node &operator=(node other) noexcept { std::swap(n_, other.n_); return *this; }
+    ~node() { if (n_ != nullptr && n_->attached == 0) ko_list_node_free(n_); }
+
+    explicit operator bool() const noexcept { return n_ != nullptr; }
+    T &operator*() const noexcept { return *static_cast<T *>(n_->data); }
+    T *operator->() const noexcept { return static_cast<T *>(n_->data); }
+    ko_list_node *get() const noexcept { return n_; }
+    ko_list_node *release() noexcept { return std::exchange(n_, nullptr); }
+
+private:
+    friend class list<T>;
+    explicit node(ko_list_node *n) noexcept : n_(n) {}
+    ko_list_node *n_ = nullptr;
+};
+
+template <class T> class list {
+    static_assert(std::is_trivially_copyable_v<T>, "elements are copied as bytes");
+    static_assert(sizeof(T) <= INT32_MAX, "element size must fit in int32_t");
+    static_assert(alignof(T) <= alignof(std::max_align_t), "the heap aligns to max_align_t");
+
+public:
+    template <class V> class iter;    // bidirectional, over V & (V is T or const T)
+    template <class P> class matches; // the lazy range of search()
+    using value_type = T;
+    using iterator = iter<T>;
+    using const_iterator = iter<const T>;
+
+    // A new empty list; element data comes from `alloc` (else zero-filled
+    // from the heap) and goes back through `release` (else to the heap).
+    explicit list(ko_list_alloc_fn alloc = nullptr, ko_list_free_fn release = nullptr,
+                  void *spare = nullptr) noexcept
+        : l_(ko_list_new(static_cast<std::int32_t>(sizeof(T)), spare, alloc, release)) {}
+    list(list &&other) noexcept : l_(std::exchange(other.l_, nullptr)) {}
+    list &operator=(list other) noexcept { std::swap(l_, other.l_); return *this; }
+    ~list() { ko_list_free(l_); }
+
+    explicit operator bool() const noexcept { return l_ != nullptr; }
+    ko_list *get() const noexcept { return l_; }
+    std::int32_t size() const noexcept { return ko_list_get_nodes(l_); }
+    bool empty() const noexcept { return size() == 0; }
+    void clear() noexcept { ko_list_clean(l_); }
+
+    // ---- Nodes and linking: false when refused ----
+    node<T> make_node() noexcept { return node<T>(ko_list_node_new(l_)); }
+    node<T> make_node(const T &value) noexcept
+    {
+        node<T> n = make_node();
+        if (n)
+            std::memcpy(n.n_->data, &value, sizeof(T));
+        return n;
+    }
+    bool push_back(const T &value) noexcept { return push_back(make_node(value)); }
+    bool insert_after(const T &value) noexcept { return insert_after(make_node(value)); }
+    bool insert_before(const T &value) noexcept { return insert_before(make_node(value)); }
+    bool push_back(node<T> &&n) noexcept { return link(n, -1); }
+    bool insert_after(node<T> &&n) noexcept { return link(n, KO_LIST_INSERT_AFTER); }
+    bool insert_before(node<T> &&n) noexcept { return link(n, KO_LIST_INSERT_BEFORE); }
+
+    // Unlinks the element at `it` into a handle; empty for end() or a node
+    // of another list. erase() releases it and returns its successor.
+    node<T> detach(const_iterator it) noexcept
+    {
+        bool mine = it.n_ != nullptr && it.n_->list == l_;
+        return mine && ko_list_node_detach(it.n_) == 0 ? node<T>(it.n_) : node<T>();
+    }
+    iterator erase(const_iterator it) noexcept
+    {
+        ko_list_node *next = it.n_ != nullptr ? it.n_->next : nullptr;
+        return detach(it) ? iterator(l_, next) : end();
+    }
+
+    // ---- Iteration, not moving the cursor ----
+    iterator begin() noexcept { return iterator(l_, head()); }
+    iterator end() noexcept { return iterator(l_, nullptr); }
+    const_iterator begin() const noexcept { return const_iterator(l_, head()); }
+    const_iterator end() const noexcept { return const_iterator(l_, nullptr); }
+
+    // ---- The cursor: each returns the element it lands on, or null ----
+    T *current() noexcept { return data(ko_list_get_current(l_)); }
+    T *first() noexcept { return data(ko_list_get_first(l_)); }
+    T *last() noexcept { return data(ko_list_get_tail(l_)); }
+    T *next() noexcept { return data(ko_list_get_next(l_)); }
+    T *prev() noexcept { return data(ko_list_get_prev(l_)); }
+    T *seek(std::int32_t position) noexcept { return data(ko_list_get_pos(l_, position)); }
+    bool move(std::int32_t count) noexcept { return ko_list_move_current(l_, count) == 0; }
+    bool set_cursor(const_iterator it) noexcept { return ko_list_set_current(l_, it.n_) == 0; }
+    iterator cursor() noexcept { return iterator(l_, ko_list_get_current(l_)); }
+    // Where `it` stands from the first element; size() for end() or a node
+    // of another list. remove_current() releases the element at the cursor,
+    // which moves on to its successor.
+    std::int32_t position(const_iterator it) const noexcept
+    {
+        return it.n_ != nullptr ? ko_list_get_node_pos(l_, it.n_) : size();
+    }
+    void remove_current() noexcept { ko_list_remove(l_); }
+
+    // ---- Search and sort ----
+    // The elements for which pred(element) holds, found lazily one by one.
+    template <class P>
+        requires std::predicate<P &, const T &>
+    matches<P> search(P &&pred, direction dir = direction::forward) noexcept
+    {
+        return matches<P>(l_, std::forward<P>(pred), static_cast<std::int32_t>(dir));
+    }
+
+    // Ascending by a captureless comparison of two `const T &`: a `bool`
+    // "less" (by default `<`), or a three-way result (int, <=>) below 0
+    // when the first goes first. Not stable; the cursor ends on the first.
+    template <class Cmp = std::less<>>
+        requires std::is_empty_v<Cmp> && std::default_initializable<Cmp> &&
+                 std::invocable<Cmp &, const T &, const T &>
+    void sort(Cmp = {}) noexcept { ko_list_sort(l_, &out_of_order<Cmp>); }
+
+private:
+    static T *data(ko_list_node *n) noexcept { return n ? static_cast<T *>(n->data) : nullptr; }
+    ko_list_node *head() const noexcept { return l_ != nullptr ? l_->first : nullptr; }
+
+    // Links the handle's node at the tail (where < 0) or at the cursor; the
+    // list takes it over only when the library accepts it.
+    bool link(node<T> &n, std::int32_t where) noexcept
+    {
+        if (!n || n.n_->list != l_)
+            return false;
+        if ((where < 0 ? ko_list_add(l_, n.n_) : ko_list_insert(l_, n.n_, where)) != 0)
+            return false;
+        n.release();
+        return true;
+    }
+
+    template <class Cmp> static std::int32_t out_of_order(const void *a, const void *b) noexcept
+    {
+        const T &earlier = *static_cast<const T *>(a);
+        const T &later = *static_cast<const T *>(b);
+        Cmp cmp{};
+        if constexpr (std::is_same_v<std::invoke_result_t<Cmp &, const T &, const T &>, bool>)
+            return cmp(later, earlier) ? 1 : 0;
+        else
+            return cmp(earlier, later) > 0 ? 1 : 0;
+    }
+
+    ko_list *l_;
+};
+
+// A bidirectional iterator over the elements, T & or const T &.
+template <class T> template <class V> class list<T>::iter {
+public:
+    using iterator_concept = std::bidirectional_iterator_tag;
+    using iterator_category = std::bidirectional_iterator_tag;
+    using value_type = T;
+    using difference_type = std::ptrdiff_t;
+
+    iter() noexcept = default;
+    template <class U>
+        requires(std::is_const_v<V> && std::is_same_v<U, T>)
+    iter(const iter<U> &other) noexcept : l_(other.l_), n_(other.n_) {}
+
+    V &operator*() const noexcept { return *static_cast<V *>(n_->data); }
+    V *operator->() const noexcept { return static_cast<V *>(n_->data); }
+    ko_list_node *node() const noexcept { return n_; }
+
+    iter &operator++() noexcept { n_ = n_->next; return *this; }
+    iter &operator--() noexcept { n_ = n_ != nullptr ? n_->prev : l_->tail; return *this; }
+    iter operator++(int) noexcept { iter was = *this; ++*this; return was; }
+    iter operator--(int) noexcept { iter was = *this; --*this; return was; }
+    friend bool operator==(const iter &, const iter &) noexcept = default;
+
+private:
+    friend class list;
+    template <class> friend class iter;
+    iter(ko_list *l, ko_list_node *n) noexcept : l_(l), n_(n) {}
+    ko_list *l_ = nullptr;
+    ko_list_node *n_ = nullptr; // null at end()
+};
+
+// The matches of one search, an input range: begin() starts the search
+// (ko_list_search), each ++ finds the next match (ko_list_search_next). The
+// key handed to the library is the address of the predicate, which the
+// range keeps (by reference for an lvalue, else by value).
+template <class T> template <class P> class list<T>::matches {
+public:
+    class iterator {
+    public:
+        using iterator_concept = std::input_iterator_tag;
+        using value_type = T;
+        using difference_type = std::ptrdiff_t;
+
+        iterator() noexcept = default;
+        T &operator*() const noexcept { return *static_cast<T *>(n_->data); }
+        ko_list_node *node() const noexcept { return n_; }
+        iterator &operator++() noexcept
+        {
+            n_ = ko_list_search_next(r_->l_, &test, &r_->pred_);
+            return *this;
+        }
+        void operator++(int) noexcept { ++*this; }
+        bool operator==(std::default_sentinel_t) const noexcept { return n_ == nullptr; }
+
+    private:
+        friend class matches;
+        iterator(matches *r, ko_list_node *n) noexcept : r_(r), n_(n) {}
+        matches *r_ = nullptr;
+        ko_list_node *n_ = nullptr;
+    };
+
+    matches(ko_list *l, P &&pred, std::int32_t dir) noexcept
+        : l_(l), pred_(std::forward<P>(pred)), dir_(dir) {}
+    iterator begin() noexcept { return iterator(this, ko_list_search(l_, &test, &pred_, dir_)); }
+    std::default_sentinel_t end() const noexcept { return {}; }
+
+private:
+    static std::int32_t test(const void *data, const void *key) noexcept
+    {
+        auto &pred = *static_cast<std::remove_reference_t<P> *>(const_cast<void *>(key));
+        return std::invoke(pred, *static_cast<const T *>(data)) ? 0 : 1;
+    }
+
+    ko_list *l_;
+    P pred_;
+    std::int32_t dir_;
+};
+
+} // namespace ko
+
+#endif // KOLIST_HPP
