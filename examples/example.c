@@ -25,7 +25,8 @@ static int32_t warmer(const void *earlier, const void *later)
 
 static void print_all(ko_list *list)
 {
-    for (ko_list_node *node = ko_list_get_first(list); node != NULL; node = ko_list_get_next(list)) {
+    for (ko_list_node *node = ko_list_get_first(list); node != NULL;
+         node = ko_list_get_next(list)) {
         const struct reading *r = ko_list_node_get_data(node);
         printf("  %-6s %3d C\n", r->sensor, (int)r->celsius);
     }
@@ -62,7 +63,8 @@ int main(void)
     print_all(list);
 
     ko_list_get_pos(list, 2);
-    printf("removed %s\n", ((const struct reading *)ko_list_node_get_data(ko_list_get_current(list)))->sensor);
+    printf("removed %s\n",
+           ((const struct reading *)ko_list_node_get_data(ko_list_get_current(list)))->sensor);
     ko_list_remove(list);
 
     ko_list_sort(list, warmer);

@@ -53,16 +53,16 @@ typedef int32_t (*ko_list_cmp_fn)(const void *a, const void *b);
  * read them freely, but change them only through the operations below.
  */
 struct ko_list {
-    ko_list_node *first;       /* NULL when empty */
-    ko_list_node *tail;        /* NULL when empty */
-    ko_list_node *current;     /* the cursor; NULL when unset or past an end */
-    ko_list_node *search_node; /* last match of the running search */
-    void *spare;               /* the caller's own pointer, never read */
+    ko_list_node *first;         /* NULL when empty */
+    ko_list_node *tail;          /* NULL when empty */
+    ko_list_node *current;       /* the cursor; NULL when unset or past an end */
+    ko_list_node *search_node;   /* last match of the running search */
+    void *spare;                 /* the caller's own pointer, never read */
     ko_list_alloc_fn data_alloc; /* may be NULL: zero-filled heap data */
     ko_list_free_fn data_free;   /* may be NULL: data goes back to the heap */
-    int32_t data_size;         /* bytes per element, always > 0 */
-    int32_t search_dir;        /* KO_LIST_SEARCH_FORWARD, _BACKWARD or _DONE */
-    int32_t nodes;             /* number of linked nodes */
+    int32_t data_size;           /* bytes per element, always > 0 */
+    int32_t search_dir;          /* KO_LIST_SEARCH_FORWARD, _BACKWARD or _DONE */
+    int32_t nodes;               /* number of linked nodes */
 };
 
 struct ko_list_node {
@@ -203,8 +203,7 @@ ko_list_node *ko_list_node_get_next(const ko_list_node *node);
  * search then ends), and, with nothing changed, for a NULL list or
  * comparison or another direction.
  */
-ko_list_node *ko_list_search(ko_list *list, ko_list_cmp_fn cmp, const void *key,
-                             int32_t direction);
+ko_list_node *ko_list_search(ko_list *list, ko_list_cmp_fn cmp, const void *key, int32_t direction);
 
 /*
  * The next match after the search cursor, in the running direction, with

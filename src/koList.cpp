@@ -68,8 +68,16 @@ ko_list *ko_list_new(int32_t data_size, void *spare, ko_list_alloc_fn data_alloc
     auto *list = static_cast<ko_list *>(std::malloc(sizeof(ko_list)));
     if (list == nullptr)
         return nullptr;
-    *list = ko_list{nullptr, nullptr, nullptr, nullptr, spare,
-                    data_alloc, data_free, data_size, KO_LIST_SEARCH_FORWARD, 0};
+    *list = ko_list{.first = nullptr,
+                    .tail = nullptr,
+                    .current = nullptr,
+                    .search_node = nullptr,
+                    .spare = spare,
+                    .data_alloc = data_alloc,
+                    .data_free = data_free,
+                    .data_size = data_size,
+                    .search_dir = KO_LIST_SEARCH_FORWARD,
+                    .nodes = 0};
     return list;
 }
 
@@ -80,15 +88,15 @@ ko_list_node *ko_list_node_new(ko_list *list)
     auto *node = static_cast<ko_list_node *>(std::malloc(sizeof(ko_list_node)));
     if (node == nullptr)
         return nullptr;
-    void *data = list->data_alloc != nullptr
-                     ? list->data_alloc(list->data_size)
-                     : std::calloc(1, static_cast<size_t>(list->data_size));
+    void *data = list->data_alloc != nullptr ? list->data_alloc(list->data_size)
+                                             : std::calloc(1, static_cast<size_t>(list->data_size));
     if (data == nullptr) {
         // The data never existed, so the list's releaser has nothing to see.
         std::free(node);
         return nullptr;
     }
-    *node = ko_list_node{list, nullptr, nullptr, 0, data};
+    *node =
+        ko_list_node{.list = list, .prev = nullptr, .next = nullptr, .attached = 0, .data = data};
     return node;
 }
 
@@ -195,9 +203,10 @@ void ko_list_clean(ko_list *list)
 {
     if (list == nullptr)
         return;
-    // First to last, so a releaser sees the elements in list order.
+    // First to last, so a releaser sees the elements in list order. The
+    // first node is linked, so each release unlinks it and `first` moves on.
     while (list->nodes > 0)
-        ko_list_node_free(list->first);
+        ko_list_node_free(list->first); // NOLINT(clang-analyzer-unix.Malloc)
 }
 
 void ko_list_free(ko_list *list)
@@ -268,7 +277,7 @@ int32_t ko_list_move_current(ko_list *list, int32_t count)
     int32_t direction = count > 0 ? KO_LIST_SEARCH_FORWARD : KO_LIST_SEARCH_BACKWARD;
     // The magnitude as unsigned, so INT_MIN has one too. Once the cursor
     // rests on an end node no step can move it, so the walk stops there.
-    uint32_t steps = count > 0 ? static_cast<uint32_t>(count) : 0u - static_cast<uint32_t>(count);
+    uint32_t steps = count > 0 ? static_cast<uint32_t>(count) : 0U - static_cast<uint32_t>(count);
     ko_list_node *node = list->current;
     for (ko_list_node *ahead = step(node, direction); steps > 0 && ahead != nullptr; steps--) {
         node = ahead;
@@ -343,8 +352,8 @@ ko_list_node *ko_list_search_next(ko_list *list, ko_list_cmp_fn cmp, const void 
     if (list == nullptr || cmp == nullptr)
         return nullptr;
     // An ended search (or an unknown state) stays ended.
-    bool running = list->search_dir == KO_LIST_SEARCH_FORWARD ||
-                   list->search_dir == KO_LIST_SEARCH_BACKWARD;
+    bool running =
+        list->search_dir == KO_LIST_SEARCH_FORWARD || list->search_dir == KO_LIST_SEARCH_BACKWARD;
     if (!running || list->search_node == nullptr) {
         list->search_dir = KO_LIST_SEARCH_DONE;
         return nullptr;
