@@ -1,7 +1,8 @@
 #!/bin/sh
 # The whole test suite: native, under AddressSanitizer and
 # UndefinedBehaviorSanitizer, under valgrind memcheck, and cross-built for
-# 32-bit little-endian MIPS under qemu-user.
+# 32-bit little-endian MIPS under qemu-user; then line and branch coverage of
+# src/ (100% of lines, at least 95% of branches) and a minute of fuzzing.
 set -eu
 cd "$(dirname "$0")/.."
 sh tools/setup.sh
@@ -9,3 +10,16 @@ cmake --workflow --preset native
 (cd build/native && ctest -T memcheck --output-on-failure)
 cmake --workflow --preset asan
 cmake --workflow --preset mipsel
+# Coverage of src/ by the whole suite, counted afresh.
+cmake --preset coverage
+cmake --build --preset coverage
+find build/coverage -name '*.gcda' -delete
+ctest --preset coverage
+gcovr --root . --filter 'src/' --print-summary --fail-under-line 100 --fail-under-branch 95 \
+  build/coverage
+# libFuzzer on the model test's operation interpreter, from the committed seed
+# corpus; a crash, leak, divergence or timeout fails the run.
+cmake --workflow --preset fuzz
+mkdir -p build/fuzz/corpus
+build/fuzz/fuzz/koList_fuzz -max_total_time=60 -timeout=10 -print_final_stats=1 \
+  build/fuzz/corpus fuzz/corpus
