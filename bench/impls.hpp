@@ -1,0 +1,292 @@
+// The three implementations the benchmark compares, behind one interface so
+// that every workload (bench.cpp) is written once:
+//
+//   KoImpl   koList, through its public API only: the library under test.
+//   HandImpl the baseline: the same work written by hand as a minimal C-style
+//            loop, with the design's allocation pattern (one malloc'd record
+//            of the size of ko_list_node plus one calloc'd element per node)
+//            and the same comparison calls through a function pointer.
+//   StdImpl  std::list<Elem>, the nearest standard alternative (one block
+//            per node, element stored inline).
+//
+// Each offers: push_back, walk, position, search, rewind, churn, refill, sort.
+#pragma once
+
+#include <cstdint>
+#include <cstdlib>
+#include <iterator>
+#include <list>
+
+#include "koList.h"
+
+namespace bench {
+
+// The element: a 16-byte record whose first field is the key.
+struct Elem {
+    int32_t key;
+    int32_t payload[3];
+};
+
+inline int32_t key_of(const void *data) { return static_cast<const Elem *>(data)->key; }
+inline void set_key(void *data, int32_t key) { static_cast<Elem *>(data)->key = key; }
+
+// One step of the churn workload: insert an element before or after the
+// cursor, move the cursor by `delta` (stopping at an end), then unlink and
+// release the node under the cursor (which moves on to its successor, or to
+// the first node when it was the tail).
+struct Step {
+    int32_t key;
+    int32_t delta;
+    bool before;
+};
+
+// Order-dependent digest of the elements, one multiply-add per element.
+inline uint64_t mix(uint64_t digest, int32_t key)
+{
+    return digest * 31u + static_cast<uint32_t>(key);
+}
+
+struct KoImpl {
+    ko_list *list = ko_list_new(sizeof(Elem), nullptr, nullptr, nullptr);
+
+    KoImpl() = default;
+    KoImpl(const KoImpl &) = delete;
+    KoImpl &operator=(const KoImpl &) = delete;
+    ~KoImpl() { ko_list_free(list); }
+
+    void push_back(int32_t key)
+    {
+        ko_list_node *node = ko_list_node_new(list);
+        set_key(ko_list_node_get_data(node), key);
+        ko_list_add(list, node);
+    }
+    uint64_t walk()
+    {
+        uint64_t digest = 0;
+        for (ko_list_node *n = ko_list_get_first(list); n != nullptr; n = ko_list_get_next(list))
+            digest = mix(digest, key_of(ko_list_node_get_data(n)));
+        return digest;
+    }
+    int64_t position(int32_t pos)
+    {
+        return ko_list_get_node_pos(list, ko_list_get_pos(list, pos));
+    }
+    int64_t search(ko_list_cmp_fn cmp, const Elem *key)
+    {
+        int64_t found = 0;
+        for (int32_t dir : {KO_LIST_SEARCH_FORWARD, KO_LIST_SEARCH_BACKWARD})
+            for (ko_list_node *n = ko_list_search(list, cmp, key, dir); n != nullptr;
+                 n = ko_list_search_next(list, cmp, key))
+                found++;
+        return found;
+    }
+    void rewind() { ko_list_get_first(list); }
+    void churn(const Step *steps, size_t count)
+    {
+        for (const Step *s = steps; s != steps + count; s++) {
+            ko_list_node *node = ko_list_node_new(list);
+            set_key(ko_list_node_get_data(node), s->key);
+            ko_list_insert(list, node, s->before ? KO_LIST_INSERT_BEFORE : KO_LIST_INSERT_AFTER);
+            ko_list_move_current(list, s->delta);
+            ko_list_node *gone = ko_list_get_current(list);
+            ko_list_node_detach(gone);
+            ko_list_node_free(gone);
+            if (ko_list_get_current(list) == nullptr)
+                ko_list_get_first(list);
+        }
+    }
+    void refill(const int32_t *keys)
+    {
+        for (ko_list_node *n = ko_list_get_first(list); n != nullptr; n = ko_list_get_next(list))
+            set_key(ko_list_node_get_data(n), *keys++);
+    }
+    void sort(ko_list_cmp_fn cmp) { ko_list_sort(list, cmp); }
+};
+
+// The node record of the baseline: the layout of ko_list_node, so that both
+// take the same heap blocks.
+struct HandNode {
+    void *owner;
+    HandNode *prev;
+    HandNode *next;
+    int32_t attached;
+    void *data;
+};
+static_assert(sizeof(HandNode) == sizeof(ko_list_node), "same node record size");
+
+struct HandImpl {
+    HandNode *first = nullptr;
+    HandNode *tail = nullptr;
+    HandNode *cur = nullptr;
+
+    HandImpl() = default;
+    HandImpl(const HandImpl &) = delete;
+    HandImpl &operator=(const HandImpl &) = delete;
+    ~HandImpl()
+    {
+        for (HandNode *n = first, *next; n != nullptr; n = next) {
+            next = n->next;
+            std::free(n->data);
+            std::free(n);
+        }
+    }
+
+    HandNode *make(int32_t key)
+    {
+        auto *n = static_cast<HandNode *>(std::malloc(sizeof(HandNode)));
+        n->owner = this;
+        n->attached = 1;
+        n->data = std::calloc(1, sizeof(Elem));
+        set_key(n->data, key);
+        return n;
+    }
+    void push_back(int32_t key)
+    {
+        HandNode *n = make(key);
+        n->prev = tail;
+        n->next = nullptr;
+        if (tail != nullptr)
+            tail->next = n;
+        else
+            first = n;
+        tail = n;
+    }
+    uint64_t walk()
+    {
+        uint64_t digest = 0;
+        for (HandNode *n = first; n != nullptr; n = n->next)
+            digest = mix(digest, key_of(n->data));
+        return digest;
+    }
+    int64_t position(int32_t pos)
+    {
+        HandNode *n = first;
+        while (pos-- > 0)
+            n = n->next;
+        cur = n;
+        int64_t at = 0;
+        for (HandNode *a = first; a != n; a = a->next)
+            at++;
+        return at;
+    }
+    int64_t search(ko_list_cmp_fn cmp, const Elem *key)
+    {
+        int64_t found = 0;
+        for (HandNode *n = first; n != nullptr; n = n->next)
+            found += cmp(n->data, key) == 0;
+        for (HandNode *n = tail; n != nullptr; n = n->prev)
+            found += cmp(n->data, key) == 0;
+        return found;
+    }
+    void rewind() { cur = first; }
+    void churn(const Step *steps, size_t count)
+    {
+        for (const Step *s = steps; s != steps + count; s++) {
+            HandNode *n = make(s->key);
+            if (s->before) {
+                n->next = cur;
+                n->prev = cur->prev;
+                if (cur->prev != nullptr)
+                    cur->prev->next = n;
+                else
+                    first = n;
+                cur->prev = n;
+            } else {
+                n->prev = cur;
+                n->next = cur->next;
+                if (cur->next != nullptr)
+                    cur->next->prev = n;
+                else
+                    tail = n;
+                cur->next = n;
+            }
+            for (int32_t k = s->delta; k > 0 && cur->next != nullptr; k--)
+                cur = cur->next;
+            for (int32_t k = s->delta; k < 0 && cur->prev != nullptr; k++)
+                cur = cur->prev;
+            HandNode *gone = cur;
+            if (gone->prev != nullptr)
+                gone->prev->next = gone->next;
+            else
+                first = gone->next;
+            if (gone->next != nullptr)
+                gone->next->prev = gone->prev;
+            else
+                tail = gone->prev;
+            cur = gone->next != nullptr ? gone->next : first;
+            std::free(gone->data);
+            std::free(gone);
+        }
+    }
+    void refill(const int32_t *keys)
+    {
+        for (HandNode *n = first; n != nullptr; n = n->next)
+            set_key(n->data, *keys++);
+    }
+    void sort(ko_list_cmp_fn cmp)
+    {
+        if (first == nullptr)
+            return;
+        for (HandNode *later = first->next; later != nullptr; later = later->next)
+            for (HandNode *earlier = first; earlier != later; earlier = earlier->next)
+                if (cmp(earlier->data, later->data) > 0) {
+                    void *data = earlier->data;
+                    earlier->data = later->data;
+                    later->data = data;
+                }
+    }
+};
+
+struct StdImpl {
+    std::list<Elem> list;
+    std::list<Elem>::iterator cur;
+
+    void push_back(int32_t key) { list.push_back(Elem{key, {}}); }
+    uint64_t walk()
+    {
+        uint64_t digest = 0;
+        for (const Elem &e : list)
+            digest = mix(digest, e.key);
+        return digest;
+    }
+    int64_t position(int32_t pos)
+    {
+        cur = std::next(list.begin(), pos);
+        return std::distance(list.begin(), cur);
+    }
+    int64_t search(ko_list_cmp_fn cmp, const Elem *key)
+    {
+        int64_t found = 0;
+        for (auto it = list.begin(); it != list.end(); ++it)
+            found += cmp(&*it, key) == 0;
+        for (auto it = list.rbegin(); it != list.rend(); ++it)
+            found += cmp(&*it, key) == 0;
+        return found;
+    }
+    void rewind() { cur = list.begin(); }
+    void churn(const Step *steps, size_t count)
+    {
+        for (const Step *s = steps; s != steps + count; s++) {
+            list.insert(s->before ? cur : std::next(cur), Elem{s->key, {}});
+            for (int32_t k = s->delta; k > 0 && std::next(cur) != list.end(); k--)
+                ++cur;
+            for (int32_t k = s->delta; k < 0 && cur != list.begin(); k++)
+                --cur;
+            cur = list.erase(cur);
+            if (cur == list.end())
+                cur = list.begin();
+        }
+    }
+    void refill(const int32_t *keys)
+    {
+        for (Elem &e : list)
+            e.key = *keys++;
+    }
+    void sort(ko_list_cmp_fn cmp)
+    {
+        // std::list::sort is a merge sort, O(n log n): not the same algorithm.
+        list.sort([cmp](const Elem &a, const Elem &b) { return cmp(&a, &b) < 0; });
+    }
+};
+
+} // namespace bench

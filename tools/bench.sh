@@ -1,0 +1,16 @@
+#!/bin/sh
+# Builds the benchmark program in release mode (preset `bench`) and runs it:
+# koList against a hand-written baseline and std::list, ending with a table of
+# median times and the ratio koList / baseline. Extra arguments go to the
+# benchmark program (Google Benchmark flags, e.g. --benchmark_filter=walk).
+set -eu
+cd "$(dirname "$0")/.."
+sh tools/setup.sh
+if ! dpkg-query -W -f='${Status}' libbenchmark-dev 2>/dev/null | grep -q "ok installed"; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends libbenchmark-dev
+fi
+cmake --workflow --preset bench
+exec build/bench/bench/koList_bench "$@"
