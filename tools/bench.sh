@@ -6,11 +6,5 @@
 set -eu
 cd "$(dirname "$0")/.."
 sh tools/setup.sh
-if ! dpkg-query -W -f='${Status}' libbenchmark-dev 2>/dev/null | grep -q "ok installed"; then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends libbenchmark-dev
-fi
 cmake --workflow --preset bench
 exec build/bench/bench/koList_bench "$@"

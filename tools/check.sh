@@ -1,12 +1,15 @@
 #!/bin/sh
 # The whole test suite: native, under AddressSanitizer and
 # UndefinedBehaviorSanitizer, under valgrind memcheck, and cross-built for
-# 32-bit little-endian MIPS under qemu-user; then line and branch coverage of
-# src/ (100% of lines, at least 95% of branches) and a minute of fuzzing.
+# 32-bit little-endian MIPS under qemu-user; clang-tidy on the library; line
+# and branch coverage of src/ (100% of lines, at least 95% of branches), a
+# minute of fuzzing, and a build of the benchmark program.
 set -eu
 cd "$(dirname "$0")/.."
 sh tools/setup.sh
+cmake --workflow --preset bench
 cmake --workflow --preset native
+clang-tidy --quiet -p build/native src/koList.cpp
 (cd build/native && ctest -T memcheck --output-on-failure)
 cmake --workflow --preset asan
 cmake --workflow --preset mipsel
