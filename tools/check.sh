@@ -3,7 +3,7 @@
 # UndefinedBehaviorSanitizer, under valgrind memcheck, and cross-built for
 # 32-bit little-endian MIPS under qemu-user; clang-tidy on the library; line
 # and branch coverage of src/ (100% of lines, at least 95% of branches), a
-# minute of fuzzing, and a build of the benchmark program.
+# minute of fuzzing, a build of the benchmark program and the Debian packages.
 set -eu
 cd "$(dirname "$0")/.."
 sh tools/setup.sh
@@ -13,6 +13,9 @@ clang-tidy --quiet -p build/native src/koList.cpp
 (cd build/native && ctest -T memcheck --output-on-failure)
 cmake --workflow --preset asan
 cmake --workflow --preset mipsel
+# Debian packages (runtime and development) of the native and the MIPS build.
+(cd build/native && cpack -G DEB)
+(cd build/mipsel && cpack -G DEB)
 # Coverage of src/ by the whole suite, counted afresh.
 cmake --preset coverage
 cmake --build --preset coverage
