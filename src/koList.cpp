@@ -169,9 +169,14 @@ int32_t ko_list_node_detach(ko_list_node *node)
     ko_list *list = node->list;
     ko_list_node *prev = node->prev;
     ko_list_node *next = node->next;
-    if (list->first == node)
+    // The mirror of link_between(): a missing neighbour means an end.
+    if (prev != nullptr)
+        prev->next = next;
+    else
         list->first = next;
-    if (list->tail == node)
+    if (next != nullptr)
+        next->prev = prev;
+    else
         list->tail = prev;
     // The cursor moves on to the successor; the search cursor moves to the
     // node the running search would examine next.
@@ -179,10 +184,6 @@ int32_t ko_list_node_detach(ko_list_node *node)
         list->current = next;
     if (list->search_node == node)
         list->search_node = list->search_dir == KO_LIST_SEARCH_FORWARD ? next : prev;
-    if (prev != nullptr)
-        prev->next = next;
-    if (next != nullptr)
-        next->prev = prev;
     node->prev = nullptr;
     node->next = nullptr;
     node->attached = 0;
