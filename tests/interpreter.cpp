@@ -1,15 +1,15 @@
 // The reference model follows the behaviour the library promises (and the
-// settled choices), not the library's code: a list is a vector of node slots
-// with its cursors as slots; a node is its list, link state, data pointer and
-// expected bytes. Each operation runs on the model first, then on the library.
+// choices it settles), not the library's code: a list is a vector of node
+// slots with its cursors as slots; a node is its list, link state, data
+// pointer and expected bytes. Each step runs on the model, then on the library.
 #include "interpreter.hpp"
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <numeric>
+#include <span>
+#include <tuple>
 #include <vector>
 
 #include "koList.h"
@@ -18,10 +18,8 @@ namespace model {
 
 uint32_t Source::pick(uint32_t n)
 {
-    if (bytes) { // one byte per choice, two when n > 256 (it is at most 65536 here)
-        uint32_t v = 0;
-        for (int i = n > 256 ? 2 : 1; i > 0; i--)
-            v = v << 8 | (at < end ? *at++ : 0u);
+    if (bytes) { // one byte per choice: n is at most 256 here
+        const uint32_t v = at < end ? *at++ : 0u;
         return v % n;
     }
     seed += 0x9E3779B97F4A7C15u; // splitmix64
@@ -33,47 +31,116 @@ uint32_t Source::pick(uint32_t n)
 
 namespace {
 
-// The operations by family, as apply() dispatches them, then two refusal
-// events; each is drawn with a creation for it to refuse.
+// The 26 operations by family, and a caller's write into the public
+// `search_dir` field.
 // clang-format off
 enum Op {
     NEW, NODE_NEW, GET_DATA, GET_NODES, ATTACH, ADD, INSERT, DETACH, NODE_FREE, REMOVE, CLEAN, FREE,
     FIRST, TAIL, NEXT, PREV, CURRENT, SET_CURRENT, MOVE, GET_POS, NODE_POS, NODE_PREV, NODE_NEXT,
-    SEARCH, SEARCH_NEXT, SORT, HEAP_REFUSAL, ALLOC_REFUSAL
+    SEARCH, SEARCH_NEXT, SORT, WRITE_DIR
 };
-// Integer arguments: sizes, positions, counts, directions, element values.
-constexpr int32_t kValues[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, -1, -2, -3, -12,
-                               INT32_MIN, INT32_MIN + 1, INT32_MAX, INT32_MAX - 1};
-// clang-format on
 const char *const kNames[] = {
-    "new",          "node_new", "get_data",     "get_nodes",     "attach",        "add",
-    "insert",       "detach",   "node_free",    "remove",        "clean",         "free",
-    "get_first",    "get_tail", "get_next",     "get_prev",      "get_current",   "set_current",
-    "move_current", "get_pos",  "get_node_pos", "node_get_prev", "node_get_next", "search",
-    "search_next",  "sort"};
-// How often each is drawn: creations outweigh releases, so that lists grow.
-constexpr uint32_t kWeights[] = {8,  32, 20, 4,  16, 24, 24, 8, 8, 3,  1,  1, 8,  8,
-                                 12, 12, 4,  12, 16, 16, 12, 8, 8, 16, 24, 8, 12, 4};
-constexpr uint32_t kWeightSum = std::accumulate(std::begin(kWeights), std::end(kWeights), 0u);
-constexpr int kLists = 4;       // list slots; one more, always free, is the null list
-constexpr int kNodes = 40;      // node slots; -1 stands for a null node, and for no node
-constexpr uint8_t kFill = 0xA5; // what the allocator callback leaves in new data
+    "new", "node_new", "get_data", "get_nodes", "attach", "add", "insert", "detach", "node_free",
+    "remove", "clean", "free", "get_first", "get_tail", "get_next", "get_prev", "get_current",
+    "set_current", "move_current", "get_pos", "get_node_pos", "node_get_prev", "node_get_next",
+    "search", "search_next", "sort", "write_dir"};
+// clang-format on
+constexpr int kLists = 5;  // list slots; slot kLists is always empty: the null list
+constexpr int kNodes = 40; // node slots; -1 is the null node
 
-// One callback call: a 'c'omparison (a, b), an 'a'llocation (size) or a 'f'ree (a).
+// One step: an operation with its arguments, exactly as the library gets them.
+struct Step {
+    Op op = NEW;
+    int l = kLists;      // list slot
+    int n = -1;          // node slot
+    int32_t a = 0;       // size, position, count, direction or element, as `op` takes
+    int32_t key = 0;     // the search key
+    int mode = 0;        // the comparison (see order()), 0 for none; for new, the callbacks
+    int refuse = 0;      // 1 or 2: that heap request of the step is refused; 3: the allocator's
+};
+
+// A move names its node by role, resolved when it is played.
+enum Role { kNone, kFirst, kSecond, kLast, kCurrent, kLoose, kForeign };
+struct Move {
+    Step step;
+    Role role = kNone; // kLoose: an unlinked node of list 0; kForeign: the first of list 1
+    int scale = 0;     // the argument grows by `scale` times the list's node count
+    bool link = false; // the new node is then added to its list
+};
+// Every operation with its boundary arguments, on list 0, list 1 or the null
+// list (kLists), and on a node in each role. Searches match two nodes of a
+// start state, one, none or every node.
+const std::vector<Move> kAlphabet = [] {
+    const int32_t forward = KO_LIST_SEARCH_FORWARD;
+    const int32_t backward = KO_LIST_SEARCH_BACKWARD;
+    // clang-format off
+    std::vector<Move> moves = {
+        {{.op = NODE_NEW, .l = 0}, kNone, 0, true}, // first: walks grow their lists with it
+        {{.op = NEW, .a = 1, .mode = 3}}, {{.op = NEW}}, {{.op = NEW, .a = INT32_MIN}},
+        {{.op = NEW, .a = 1, .refuse = 1}}, {{.op = NODE_NEW, .l = 0}}, {{.op = NODE_NEW}},
+        {{.op = NODE_NEW, .l = 0, .refuse = 1}}, {{.op = NODE_NEW, .l = 0, .refuse = 2}},
+        {{.op = NODE_NEW, .l = 0, .refuse = 3}}, {{.op = GET_DATA, .a = 3}, kFirst},
+        {{.op = ADD, .l = 1}, kLoose}, {{.op = ADD, .l = kLists}, kLoose}, {{.op = ADD, .l = 0}},
+        {{.op = INSERT, .l = 0, .a = KO_LIST_INSERT_BEFORE}, kLoose}, {{.op = INSERT, .l = 0, .a = 2}, kLoose},
+        {{.op = INSERT, .l = 1}, kLoose}, {{.op = INSERT, .l = kLists}, kLoose},
+        {{.op = FREE, .l = 1}}, {{.op = SET_CURRENT, .l = kLists}, kFirst}, {{.op = NODE_POS, .l = 1}, kFirst},
+        {{.op = NODE_POS, .l = kLists}, kFirst}, {{.op = MOVE, .l = kLists, .a = 1}},
+        {{.op = MOVE, .l = 0}, kNone, 1}, {{.op = MOVE, .l = 0}, kNone, -1},
+        {{.op = GET_POS, .l = 0, .a = -1}, kNone, 1}, {{.op = GET_POS, .l = 0}, kNone, 1},
+        {{.op = SEARCH, .l = 0, .a = forward, .key = 2, .mode = 1}},
+        {{.op = SEARCH, .l = 0, .a = backward, .key = 1, .mode = 1}},
+        {{.op = SEARCH, .l = 0, .a = forward, .key = 7, .mode = 1}},
+        {{.op = SEARCH, .l = 0, .a = backward, .mode = 3}},
+        {{.op = SEARCH, .l = 0, .a = KO_LIST_SEARCH_DONE, .mode = 1}},
+        {{.op = SEARCH, .l = 0, .a = -1, .mode = 1}}, {{.op = SEARCH, .l = 0}}, {{.op = SEARCH, .mode = 1}},
+        {{.op = SEARCH_NEXT, .l = 0, .key = 2, .mode = 1}}, {{.op = SEARCH_NEXT, .l = 0, .mode = 3}},
+        {{.op = SEARCH_NEXT, .l = 0}}, {{.op = SEARCH_NEXT, .mode = 1}}, {{.op = SORT, .mode = 1}},
+        {{.op = WRITE_DIR, .l = 0, .a = 7}},
+    };
+    // clang-format on
+    for (Role role : {kFirst, kSecond, kLast, kCurrent, kLoose, kForeign, kNone})
+        for (Op op : {GET_DATA, ATTACH, ADD, INSERT, DETACH, NODE_FREE, SET_CURRENT, NODE_POS,
+                      NODE_PREV, NODE_NEXT})
+            moves.push_back({{.op = op, .l = 0}, role});
+    for (int l : {0, kLists})
+        for (Op op : {GET_NODES, REMOVE, CLEAN, FREE, FIRST, TAIL, NEXT, PREV, CURRENT})
+            moves.push_back({{.op = op, .l = l}});
+    for (int32_t a : {-1, 1, INT32_MIN, INT32_MAX})
+        moves.push_back({{.op = MOVE, .l = 0, .a = a}});
+    for (int32_t a : {-1, 0})
+        moves.push_back({{.op = GET_POS, .l = 0, .a = a}});
+    for (int mode : {0, 1, 2, 4, 5})
+        moves.push_back({{.op = SORT, .l = 0, .mode = mode}});
+    return moves;
+}();
+
+// One call seen during a step: a 'c'omparison (a, b), an 'a'llocator call
+// (size), a 'f' releaser call (a), a heap allocation 'm' (a, size) or a heap
+// release 'x' (a).
 struct Call {
     char kind;
     const void *a, *b;
-    int32_t size;
+    size_t size;
     bool operator==(const Call &) const = default;
 };
-// The library's callback calls in one operation, in static storage: logging
-// must not allocate while heap use is counted.
+// In static storage: logging must not allocate while the heap is watched.
 std::array<Call, 1024> calls; // a sort of 40 nodes compares 780 times
 size_t call_count;
-int cmp_mode;  // 1 three-way, 2 reversed, 3 always 0, 4 INT32_MAX, 5 INT32_MIN
+int cmp_mode;  // the comparison of the step, see order()
 bool refusing; // the allocator callback returns null
+constexpr uint8_t kFill = 0xA5; // what the allocator callback leaves in new data
+
+void log_call(Call call)
+{
+    calls.at(call_count++) = call;
+}
+void log_heap(char kind, const void *block, size_t size)
+{
+    log_call({kind, block, nullptr, size});
+}
 
 // Elements compare by their first byte, signed: every element has one.
+// Mode 1 three-way, 2 reversed, 3 always 0, 4 INT32_MAX, 5 INT32_MIN.
 int32_t order(int mode, const void *a, const void *b)
 {
     const int32_t x = *static_cast<const int8_t *>(a);
@@ -83,18 +150,18 @@ int32_t order(int mode, const void *a, const void *b)
 }
 int32_t cmp_cb(const void *a, const void *b)
 {
-    calls.at(call_count++) = {'c', a, b, 0};
+    log_call({'c', a, b, 0});
     return order(cmp_mode, a, b);
 }
 void *alloc_cb(int32_t size)
 {
-    calls.at(call_count++) = {'a', nullptr, nullptr, size};
+    log_call({'a', nullptr, nullptr, static_cast<size_t>(size)});
     void *data = refusing ? nullptr : std::malloc(static_cast<size_t>(size));
     return data != nullptr ? std::memset(data, kFill, static_cast<size_t>(size)) : nullptr;
 }
 int32_t free_cb(void *data)
 {
-    calls.at(call_count++) = {'f', data, nullptr, 0};
+    log_call({'f', data, nullptr, 0});
     std::free(data);
     return -1; // ignored
 }
@@ -109,51 +176,48 @@ struct ListModel {
     int found = -1; // search_node
     int32_t dir = KO_LIST_SEARCH_FORWARD;
 
-    int end(bool first) const { return chain.empty() ? -1 : first ? chain.front() : chain.back(); }
+    int at(size_t i) const { return i < chain.size() ? chain[i] : -1; }
+    int last() const { return chain.empty() ? -1 : chain.back(); }
     // The node's position; the chain's length when the node is not in it.
-    int place(int id) const
-    {
-        return static_cast<int>(std::ranges::find(chain, id) - chain.begin());
-    }
+    int place(int id) const { return static_cast<int>(std::ranges::find(chain, id) - chain.begin()); }
+    bool operator==(const ListModel &) const = default;
 };
 struct NodeModel {
     ko_list_node *h = nullptr; // null for a free slot
     int list = -1;
     bool linked = false;
-    void *data = nullptr;            // the data pointer the node holds
-    std::vector<uint8_t> bytes = {}; // and what it points to
+    void *data = nullptr;              // the data pointer the node holds
+    std::array<uint8_t, 4> bytes = {}; // and what it points to (elements have 1 or 4 here)
+    bool operator==(const NodeModel &) const = default;
 };
-// One operation as drawn.
-struct Step {
-    Op op = NEW;
-    int l = kLists;            // list slot; kLists for a null list
-    int n = -1;                // node slot; -1 for a null node
-    int32_t a = 0;             // integer argument
-    int32_t b = 0;             // search key
-    int mode = 0;              // comparison mode, 0 for none; for new, 1: allocator, 2: releaser
-    int refuse = 0;            // the heap allocation call to refuse, from 1; 0 for none
-    bool refuse_alloc = false; // the allocator callback returns null
-
-    // `a` as each operation takes it: mostly in range, the rest as drawn.
-    int32_t size() const { return a > 0 ? 1 + (a - 1) % 16 : a; }
-    // An insert position or a search direction: mostly 0 or 1, now and then 2.
-    int32_t position() const { return a >= 3 && a < 12 ? a % 2 : a; }
-    static int32_t element(int32_t v) { return v >= 0 && v < 12 ? v % 4 : v; }
+// What the model knows of every list and node.
+struct Models {
+    ListModel lists[kLists + 1];
+    NodeModel nodes[kNodes];
+    bool operator==(const Models &) const = default;
 };
-// What an operation gave, or is to give.
+// What a step gave, or is to give.
 struct Outcome {
     void *handle = nullptr;
     int32_t status = 0;
-    long blocks = 0; // heap blocks gained
-    long tries = 0;  // heap allocation calls
 };
 
-struct Interpreter {
-    explicit Interpreter(HeapHooks heap) : hooks(heap) {}
+// A record's fields, in order.
+auto fields(const ko_list &r)
+{
+    return std::tie(r.first, r.tail, r.current, r.search_node, r.spare, r.data_alloc, r.data_free,
+                    r.data_size, r.search_dir, r.nodes);
+}
+auto fields(const ko_list_node &r)
+{
+    return std::tie(r.list, r.prev, r.next, r.attached, r.data);
+}
 
+} // namespace
+
+struct Checker::State : Models {
     HeapHooks hooks;
-    ListModel lists[kLists + 1];
-    NodeModel nodes[kNodes];
+    bool changed = false;
     std::vector<std::pair<Step, Outcome>> history;
     Outcome got, want;
     std::vector<Call> want_calls;
@@ -169,10 +233,16 @@ struct Interpreter {
     {
         if (id < 0 || !nodes[id].linked)
             return -1;
-        const std::vector<int> &chain = lists[nodes[id].list].chain;
-        const int at = lists[nodes[id].list].place(id) + towards;
-        return at >= 0 && at < std::ssize(chain) ? chain[static_cast<size_t>(at)] : -1;
+        const ListModel &m = lists[nodes[id].list];
+        return m.place(id) + towards < 0 ? -1 : m.at(static_cast<size_t>(m.place(id) + towards));
     }
+    void expect(Call call) { want_calls.push_back(call); }
+    void expect_heap(char kind, const void *block, size_t size = 0)
+    {
+        if (hooks.watch != nullptr)
+            expect({kind, block, nullptr, size});
+    }
+
     int32_t link(int id, int at) // the first node linked also becomes current
     {
         ListModel &m = owner(id);
@@ -212,22 +282,23 @@ struct Interpreter {
         nodes[id].linked = false;
         return 0;
     }
-    void release(int id) // the node goes back with its data
+    void release(int id) // the data goes first, through the releaser if any
     {
         if (id < 0)
             return;
         detach(id);
         if (owner(id).release != nullptr)
-            want_calls.push_back({'f', nodes[id].data, nullptr, 0});
-        want.blocks -= 2;
+            expect({'f', nodes[id].data, nullptr, 0});
+        expect_heap('x', nodes[id].data);
+        expect_heap('x', nodes[id].h);
         nodes[id] = NodeModel{};
     }
     // Compares from node `id` on in the search direction; the first match
     // becomes the search cursor, running off the end ends the search.
-    ko_list_node *walk(ListModel &m, int id, int mode)
+    ko_list_node *search_from(ListModel &m, int id, int mode)
     {
         for (; id >= 0; id = beside(id, along(m.dir))) {
-            want_calls.push_back({'c', nodes[id].data, &key, 0});
+            expect({'c', nodes[id].data, &key, 0});
             if (order(mode, nodes[id].bytes.data(), &key) == 0) {
                 m.found = id;
                 return handle(id);
@@ -237,106 +308,65 @@ struct Interpreter {
         return nullptr;
     }
 
-    // A node slot, or -1 for a null node: mostly one of list l in the link
-    // state that the operation accepts, else any live node.
-    int pick_node(Source &source, int l, bool linked)
-    {
-        const bool own = l < kLists && source.pick(4) != 0;
-        int ids[kNodes];
-        uint32_t count = 0;
-        for (int id = 0; id < kNodes; id++) {
-            const NodeModel &m = nodes[id];
-            if (m.h != nullptr && (!own || (m.list == l && m.linked == linked)))
-                ids[count++] = id;
-        }
-        const uint32_t r = source.pick(count + 1);
-        return r < count ? ids[r] : -1;
-    }
-    Step draw(Source &source)
-    {
-        uint32_t r = source.pick(kWeightSum);
-        int op = 0;
-        for (; r >= kWeights[op]; op++)
-            r -= kWeights[op];
-        Step s;
-        s.refuse_alloc = op == ALLOC_REFUSAL;
-        if (op == HEAP_REFUSAL && hooks.refuse_nth != nullptr)
-            s.refuse = 1 + static_cast<int>(source.pick(3));
-        if (op >= HEAP_REFUSAL)
-            op = s.refuse_alloc || source.pick(3) != 0 ? NODE_NEW : NEW;
-        s.op = static_cast<Op>(op);
-        s.l = std::max(0, static_cast<int>(source.pick(kLists + 4)) - 3); // list 0 half the time
-        s.n = pick_node(source, s.l, op != ATTACH && op != ADD && op != INSERT);
-        s.a = kValues[source.pick(std::size(kValues))];
-        s.b = kValues[source.pick(std::size(kValues))];
-        s.mode = static_cast<int>(source.pick(6));
-        // A creation goes to the first free slot. With none, a list is asked
-        // for with a refused size only, and a node for a null list.
-        const auto list_slot = std::ranges::find(lists, nullptr, &ListModel::h) - lists;
-        const auto node_slot = std::ranges::find(nodes, nullptr, &NodeModel::h) - nodes;
-        if (s.op == NEW) {
-            s.l = static_cast<int>(list_slot);
-            s.a = s.l == kLists && s.a > 0 ? -s.a : s.a;
-        }
-        if (s.op == NODE_NEW) {
-            s.l = node_slot < kNodes ? s.l : kLists;
-            s.n = node_slot < kNodes ? static_cast<int>(node_slot) : -1;
-        }
-        return s;
-    }
-
-    // The library's side of an operation: the refusals drawn for it are armed
-    // around it alone, and its heap use is measured.
+    // The library's side of a step: the refusals drawn for it are armed
+    // around it alone, and its heap calls are logged.
     template <class Apply> void library(const Step &s, Apply apply)
     {
-        const auto count = [](long (*hook)()) { return hook != nullptr ? hook() : 0; };
-        const long live = count(hooks.live);
-        const long tries = count(hooks.attempts);
-        refusing = s.refuse_alloc;
-        if (s.refuse != 0)
+        const bool heap_refuses = s.refuse == 1 || s.refuse == 2;
+        refusing = s.refuse == 3;
+        if (hooks.watch != nullptr)
+            hooks.watch(log_heap);
+        if (heap_refuses)
             hooks.refuse_nth(s.refuse);
         apply();
-        refusing = false;
-        if (s.refuse != 0)
+        if (heap_refuses)
             hooks.refuse_nth(0);
-        got.blocks = count(hooks.live) - live;
-        got.tries = count(hooks.attempts) - tries;
+        if (hooks.watch != nullptr)
+            hooks.watch(nullptr);
+        refusing = false;
     }
 
     // A list takes a heap block for its record. A node takes one for its
-    // record, then its data from the allocator or another heap block; without
-    // data the record goes back. The status is 1 when a record was made.
+    // record, then its data from the allocator or another heap block;
+    // without data the record goes back.
     void create(const Step &s)
     {
         ListModel &m = lists[s.l];
         const ko_list_alloc_fn allocator = (s.mode & 1) != 0 ? alloc_cb : nullptr;
         const ko_list_free_fn releaser = (s.mode & 2) != 0 ? free_cb : nullptr;
         const bool node = s.op == NODE_NEW;
-        const bool record = node ? m.h != nullptr : s.size() > 0;    // the record is asked for
-        const bool has_record = record && s.refuse != 1;             // and given
-        const bool asked = node && has_record && m.alloc != nullptr; // the allocator is called
-        const bool data = node && has_record && !(asked && s.refuse_alloc); // the heap, for data
-        if (asked)
-            want_calls.push_back({'a', nullptr, nullptr, m.size});
-        want.tries = record + data;
-        want.status = has_record && (!node || (data && s.refuse != 2));
-        want.blocks = want.status * (node ? 2 : 1);
+        const bool asked = node ? m.h != nullptr : s.a > 0; // for the record
+        const bool record = asked && s.refuse != 1;
+        const bool allocator_asked = node && record && m.alloc != nullptr;
+        const bool heap_asked = node && record && !(allocator_asked && s.refuse == 3); // for data
+        const bool data = heap_asked && s.refuse != 2;
+        want.status = record && (!node || data);
         library(s, [&] {
             if (node)
                 got.handle = ko_list_node_new(m.h);
             else
-                got.handle = ko_list_new(s.size(), this, allocator, releaser);
+                got.handle = ko_list_new(s.a, this, allocator, releaser);
         });
         got.status = got.handle != nullptr;
         want.handle = want.status == 1 ? got.handle : nullptr; // known by its status
+        // Where the heap puts a record is learnt from the library's first
+        // heap call; the rest is checked against it.
         auto *made = static_cast<ko_list_node *>(got.handle);
-        const uint8_t fill = m.alloc != nullptr ? kFill : 0;
+        const void *block = want.status == 1 || call_count == 0 ? got.handle : calls[0].a;
+        if (asked)
+            expect_heap('m', record ? block : nullptr, node ? sizeof(ko_list_node) : sizeof(ko_list));
+        if (allocator_asked)
+            expect({'a', nullptr, nullptr, static_cast<size_t>(m.size)});
+        if (heap_asked)
+            expect_heap('m', data && made != nullptr ? made->data : nullptr, static_cast<size_t>(m.size));
+        if (node && record && !data)
+            expect_heap('x', block);
         if (want.status == 1 && !node)
-            m = {static_cast<ko_list *>(got.handle), s.size(), allocator, releaser};
-        // The data pointer of a new node is learnt from its record, as a caller does.
-        if (want.status == 1 && node && made != nullptr)
-            nodes[s.n] = {made, s.l, false, made->data,
-                          std::vector<uint8_t>(static_cast<size_t>(m.size), fill)};
+            m = {static_cast<ko_list *>(got.handle), s.a, allocator, releaser};
+        if (want.status == 1 && node && made != nullptr) {
+            nodes[s.n] = {made, s.l, false, made->data};
+            nodes[s.n].bytes.fill(m.alloc != nullptr ? kFill : 0);
+        }
     }
 
     void store(const Step &s)
@@ -344,51 +374,42 @@ struct Interpreter {
         ListModel &m = lists[s.l];
         ko_list *const list = m.h; // the handles as drawn, before the model releases anything
         ko_list_node *const node = handle(s.n);
-        const int32_t v = Step::element(s.a);
         std::vector<ko_list_node *> loose; // unlinked nodes, which a caller frees before the list
         switch (s.op) {
         case GET_DATA: // the element is written through the pointer given, as a caller does
             want.handle = node != nullptr ? nodes[s.n].data : nullptr;
-            if (node != nullptr)
-                std::memcpy(nodes[s.n].bytes.data(), &v,
-                            std::min(sizeof v, nodes[s.n].bytes.size()));
             library(s, [&] { got.handle = ko_list_node_get_data(node); });
-            if (node != nullptr && got.handle == want.handle) // a wrong one is not written through
-                std::memcpy(got.handle, &v, std::min(sizeof v, nodes[s.n].bytes.size()));
+            if (node != nullptr && got.handle == want.handle) {
+                const auto size = std::min(sizeof s.a, static_cast<size_t>(owner(s.n).size));
+                std::memcpy(nodes[s.n].bytes.data(), &s.a, size);
+                std::memcpy(got.handle, &s.a, size);
+            }
             break;
         case GET_NODES:
             want.status = static_cast<int32_t>(m.chain.size());
-            library(s, [&] { got.status = ko_list_get_nodes(list); });
-            break;
+            return library(s, [&] { got.status = ko_list_get_nodes(list); });
         case ATTACH:
             want.status = attach(s.n);
-            library(s, [&] { got.status = ko_list_node_attach(node); });
-            break;
+            return library(s, [&] { got.status = ko_list_node_attach(node); });
         case ADD: // the node joins its own list, whichever list is passed
             want.status = list != nullptr ? attach(s.n) : -1;
-            library(s, [&] { got.status = ko_list_add(list, node); });
-            break;
+            return library(s, [&] { got.status = ko_list_add(list, node); });
         case INSERT:
-            want.status = insert(s.l, s.n, s.position());
-            library(s, [&] { got.status = ko_list_insert(list, node, s.position()); });
-            break;
+            want.status = insert(s.l, s.n, s.a);
+            return library(s, [&] { got.status = ko_list_insert(list, node, s.a); });
         case DETACH:
             want.status = detach(s.n);
-            library(s, [&] { got.status = ko_list_node_detach(node); });
-            break;
+            return library(s, [&] { got.status = ko_list_node_detach(node); });
         case NODE_FREE:
             release(s.n);
-            library(s, [&] { ko_list_node_free(node); });
-            break;
+            return library(s, [&] { ko_list_node_free(node); });
         case REMOVE:
             release(m.current);
-            library(s, [&] { ko_list_remove(list); });
-            break;
+            return library(s, [&] { ko_list_remove(list); });
         case CLEAN:
             while (!m.chain.empty()) // first to last
                 release(m.chain.front());
-            library(s, [&] { ko_list_clean(list); });
-            break;
+            return library(s, [&] { ko_list_clean(list); });
         default:
             for (int id = 0; id < kNodes; id++)
                 if (nodes[id].h != nullptr && nodes[id].list == s.l && !nodes[id].linked) {
@@ -397,9 +418,10 @@ struct Interpreter {
                 }
             while (!m.chain.empty())
                 release(m.chain.front());
-            want.blocks -= list != nullptr ? 1 : 0;
+            if (list != nullptr)
+                expect_heap('x', list);
             m = ListModel{};
-            library(s, [&] {
+            return library(s, [&] {
                 std::ranges::for_each(loose, ko_list_node_free);
                 ko_list_free(list);
             });
@@ -413,49 +435,41 @@ struct Interpreter {
         switch (s.op) {
         case FIRST:
         case TAIL:
-            m.current = m.end(s.op == FIRST);
+            m.current = s.op == FIRST ? m.at(0) : m.last();
             want.handle = handle(m.current);
-            library(s, [&] {
+            return library(s, [&] {
                 got.handle = s.op == FIRST ? ko_list_get_first(m.h) : ko_list_get_tail(m.h);
             });
-            break;
         case NEXT:
         case PREV: // a null cursor stays null
             m.current = beside(m.current, s.op == NEXT ? 1 : -1);
             want.handle = handle(m.current);
-            library(s, [&] {
+            return library(s, [&] {
                 got.handle = s.op == NEXT ? ko_list_get_next(m.h) : ko_list_get_prev(m.h);
             });
-            break;
         case CURRENT:
             want.handle = handle(m.current);
-            library(s, [&] { got.handle = ko_list_get_current(m.h); });
-            break;
+            return library(s, [&] { got.handle = ko_list_get_current(m.h); });
         case SET_CURRENT:
             want.status = s.n >= 0 && nodes[s.n].list == s.l && nodes[s.n].linked ? 0 : -1;
             m.current = want.status == 0 ? s.n : m.current;
-            library(s, [&] { got.status = ko_list_set_current(m.h, handle(s.n)); });
-            break;
+            return library(s, [&] { got.status = ko_list_set_current(m.h, handle(s.n)); });
         case MOVE: // stops at the end nodes; a null cursor refuses to move
             want.status = m.h != nullptr && (s.a == 0 || m.current >= 0) ? 0 : -1;
             if (want.status == 0 && s.a != 0)
-                m.current = m.chain[static_cast<size_t>(std::clamp<int64_t>(
-                    m.place(m.current) + int64_t{s.a}, 0, std::ssize(m.chain) - 1))];
-            library(s, [&] { got.status = ko_list_move_current(m.h, s.a); });
-            break;
+                m.current = m.at(static_cast<size_t>(std::clamp<int64_t>(
+                    m.place(m.current) + int64_t{s.a}, 0, std::ssize(m.chain) - 1)));
+            return library(s, [&] { got.status = ko_list_move_current(m.h, s.a); });
         case GET_POS: // out of range, the cursor stays
-            m.current = inside ? m.chain[static_cast<size_t>(s.a)] : m.current;
+            m.current = inside ? m.at(static_cast<size_t>(s.a)) : m.current;
             want.handle = inside ? handle(m.current) : nullptr;
-            library(s, [&] { got.handle = ko_list_get_pos(m.h, s.a); });
-            break;
+            return library(s, [&] { got.handle = ko_list_get_pos(m.h, s.a); });
         case NODE_POS: // the chain's length for a node not in it
             want.status = m.h != nullptr && s.n >= 0 ? m.place(s.n) : -1;
-            library(s, [&] { got.status = ko_list_get_node_pos(m.h, handle(s.n)); });
-            break;
+            return library(s, [&] { got.status = ko_list_get_node_pos(m.h, handle(s.n)); });
         case NODE_PREV:
             want.handle = handle(beside(s.n, -1));
-            library(s, [&] { got.handle = ko_list_node_get_prev(handle(s.n)); });
-            break;
+            return library(s, [&] { got.handle = ko_list_node_get_prev(handle(s.n)); });
         default:
             want.handle = handle(beside(s.n, 1));
             library(s, [&] { got.handle = ko_list_node_get_next(handle(s.n)); });
@@ -467,39 +481,99 @@ struct Interpreter {
         ListModel &m = lists[s.l];
         const ko_list_cmp_fn cmp = s.mode != 0 ? cmp_cb : nullptr;
         const bool searchable = m.h != nullptr && cmp != nullptr;
-        const int32_t dir = s.position();
+        const bool running = m.dir == KO_LIST_SEARCH_FORWARD || m.dir == KO_LIST_SEARCH_BACKWARD;
         switch (s.op) {
         case SEARCH:
-            if (searchable && (dir == KO_LIST_SEARCH_FORWARD || dir == KO_LIST_SEARCH_BACKWARD)) {
-                m.dir = dir;
-                want.handle = walk(m, m.end(dir == KO_LIST_SEARCH_FORWARD), s.mode);
+            if (searchable && (s.a == KO_LIST_SEARCH_FORWARD || s.a == KO_LIST_SEARCH_BACKWARD)) {
+                m.dir = s.a;
+                want.handle = search_from(m, s.a == KO_LIST_SEARCH_FORWARD ? m.at(0) : m.last(), s.mode);
             }
-            library(s, [&] { got.handle = ko_list_search(m.h, cmp, &key, dir); });
-            break;
-        case SEARCH_NEXT: // resumes one step past the search cursor
-            if (searchable && m.dir != KO_LIST_SEARCH_DONE) {
-                m.found = beside(m.found, along(m.dir));
-                want.handle = walk(m, m.found, s.mode);
-            }
-            library(s, [&] { got.handle = ko_list_search_next(m.h, cmp, &key); });
-            break;
-        default: // the exchange sort moves data pointers between nodes; the chain stays
-            m.current = m.end(true);
+            return library(s, [&] { got.handle = ko_list_search(m.h, cmp, &key, s.a); });
+        case SEARCH_NEXT: // resumes one step past the search cursor; another state ends
+            m.found = searchable && running ? beside(m.found, along(m.dir)) : m.found;
+            want.handle = searchable && running ? search_from(m, m.found, s.mode) : nullptr;
+            m.dir = searchable && !running ? KO_LIST_SEARCH_DONE : m.dir;
+            return library(s, [&] { got.handle = ko_list_search_next(m.h, cmp, &key); });
+        case SORT: // the exchange sort moves data pointers between nodes; the chain stays
+            m.current = m.at(0);
             for (size_t j = 1; cmp != nullptr && j < m.chain.size(); j++)
                 for (size_t i = 0; i < j; i++) {
                     NodeModel &x = nodes[m.chain[i]];
                     NodeModel &y = nodes[m.chain[j]];
-                    want_calls.push_back({'c', x.data, y.data, 0});
+                    expect({'c', x.data, y.data, 0});
                     if (order(s.mode, x.bytes.data(), y.bytes.data()) > 0) {
                         std::swap(x.data, y.data);
                         std::swap(x.bytes, y.bytes);
                     }
                 }
-            library(s, [&] { got.status = ko_list_sort(m.h, cmp); });
+            return library(s, [&] { got.status = ko_list_sort(m.h, cmp); });
+        default: // a caller writes the public record
+            m.dir = m.h != nullptr ? s.a : m.dir;
+            if (m.h != nullptr)
+                m.h->search_dir = s.a;
         }
     }
 
-    // Applies `s` to the model and to the library; false on a divergence.
+    // The records as the model has them.
+    ko_list list_record(int l) const
+    {
+        const ListModel &m = lists[l];
+        return {handle(m.at(0)),          handle(m.last()), handle(m.current), handle(m.found),
+                const_cast<State *>(this), m.alloc,          m.release,         m.size,
+                m.dir,                     static_cast<int32_t>(m.chain.size())};
+    }
+    ko_list_node node_record(int id) const
+    {
+        const NodeModel &m = nodes[id];
+        return {lists[m.list].h, handle(beside(id, -1)), handle(beside(id, 1)), m.linked, m.data};
+    }
+
+    // For a message: a node as its slot, another pointer as set or null.
+    std::string shown(const void *p) const
+    {
+        const auto slot = std::ranges::find(nodes, p, &NodeModel::h) - nodes;
+        return p == nullptr ? " null" : slot < kNodes ? " node " + std::to_string(slot) : " set";
+    }
+    static std::string shown(int32_t v) { return " " + std::to_string(v); }
+    template <class F>
+        requires std::is_function_v<F>
+    static std::string shown(F *f)
+    {
+        return f != nullptr ? " set" : " null";
+    }
+    template <class Record> std::string text(const Record &r) const
+    {
+        std::string out;
+        std::apply([&](const auto &...field) { ((out += shown(field)), ...); }, fields(r));
+        return out;
+    }
+    // What differs between library and model after a step; "" for nothing.
+    std::string difference() const
+    {
+        const std::span<const Call> seen(calls.data(), call_count);
+        const auto [ours, theirs] = std::ranges::mismatch(seen, want_calls);
+        if (got.status != want.status || got.handle != want.handle)
+            return "result" + shown(got.status) + shown(got.handle) + "; model" +
+                   shown(want.status) + shown(want.handle);
+        if (ours != seen.end() || theirs != want_calls.end())
+            return "call " + std::to_string(ours - seen.begin()) + " of " +
+                   std::to_string(seen.size()) + "; model " + std::to_string(want_calls.size());
+        for (int l = 0; l < kLists; l++) {
+            const ko_list *r = lists[l].h;
+            if (r != nullptr && fields(*r) != fields(list_record(l)))
+                return "list " + std::to_string(l) + text(*r) + "; model" + text(list_record(l));
+        }
+        for (int id = 0; id < kNodes; id++) {
+            const NodeModel &m = nodes[id];
+            const auto size = m.h != nullptr ? static_cast<size_t>(lists[m.list].size) : 0;
+            if (m.h != nullptr && (fields(*m.h) != fields(node_record(id)) ||
+                                   std::memcmp(m.h->data, m.bytes.data(), size) != 0))
+                return "node " + std::to_string(id) + " or its element" + text(*m.h) + "; model" +
+                       text(node_record(id));
+        }
+        return "";
+    }
+
     bool apply(const Step &s)
     {
         got = Outcome{};
@@ -507,7 +581,7 @@ struct Interpreter {
         want_calls.clear();
         call_count = 0;
         cmp_mode = s.mode;
-        key = Step::element(s.b);
+        key = s.key;
         if (s.op <= NODE_NEW)
             create(s);
         else if (s.op <= FREE)
@@ -517,105 +591,118 @@ struct Interpreter {
         else
             query(s);
         history.emplace_back(s, got);
-        return agree();
+        error = difference();
+        return error.empty();
     }
 
-    // For a message: a node as its slot, another pointer as its address, null as -1.
-    static int64_t shown(int64_t value) { return value; }
-    int64_t shown(const void *p) const
+    // The move's role, relative argument and creation slot, as they stand now.
+    Step resolve(const Move &move) const
     {
-        const auto slot = std::ranges::find(nodes, p, &NodeModel::h) - nodes;
-        if (p == nullptr)
-            return -1;
-        return slot < kNodes ? slot : static_cast<int64_t>(reinterpret_cast<intptr_t>(p));
-    }
-    // Describes the divergence unless the library's value equals the model's;
-    // `slot` is the record's, -1 for none.
-    template <class T, class U> bool same(const char *what, int slot, T library, U model)
-    {
-        if (library == model)
-            return true;
-        error = "operation " + std::to_string(history.size() - 1) + " (" +
-                kNames[history.back().first.op] + "): " + what;
-        error += slot >= 0 ? " " + std::to_string(slot) : "";
-        error += ": library " + std::to_string(shown(library)) + ", model " +
-                 std::to_string(shown(model));
-        return false;
-    }
-    bool agree()
-    {
-        const Call *const first = calls.data();
-        const Call *const last = first + call_count;
-        const auto agreeing = std::mismatch(first, last, want_calls.begin(), want_calls.end());
-        const bool counted = hooks.live != nullptr;
-        bool ok = same("status", -1, got.status, want.status) &&
-                  same("handle", -1, got.handle, want.handle) &&
-                  same("callback calls", -1, last - first, std::ssize(want_calls)) &&
-                  same("callback calls as expected", -1, agreeing.first - first,
-                       std::ssize(want_calls)) &&
-                  (!counted || same("heap blocks gained", -1, got.blocks, want.blocks)) &&
-                  (!counted || same("heap allocation calls", -1, got.tries, want.tries));
-        for (int l = 0; ok && l < kLists; l++) {
-            const ListModel &m = lists[l];
-            const ko_list *r = m.h;
-            ok = r == nullptr ||
-                 (same("first of list", l, r->first, handle(m.end(true))) &&
-                  same("tail of list", l, r->tail, handle(m.end(false))) &&
-                  same("current of list", l, r->current, handle(m.current)) &&
-                  same("search_node of list", l, r->search_node, handle(m.found)) &&
-                  same("spare of list", l, r->spare, this) &&
-                  same("data_alloc of list as the model's", l, r->data_alloc == m.alloc, true) &&
-                  same("data_free of list as the model's", l, r->data_free == m.release, true) &&
-                  same("data_size of list", l, r->data_size, m.size) &&
-                  same("search_dir of list", l, r->search_dir, m.dir) &&
-                  same("nodes of list", l, r->nodes, std::ssize(m.chain)));
+        Step s = move.step;
+        const auto loose = std::ranges::find_if(nodes, [](const NodeModel &m) {
+            return m.h != nullptr && m.list == 0 && !m.linked;
+        });
+        const int roles[] = {-1,           lists[0].at(0),  lists[0].at(1),
+                             lists[0].last(), lists[0].current, static_cast<int>(loose - nodes),
+                             lists[1].at(0)};
+        s.n = roles[move.role] < kNodes ? roles[move.role] : -1;
+        s.a += move.scale * static_cast<int32_t>(lists[s.l].chain.size());
+        s.refuse = hooks.refuse_nth != nullptr || s.refuse == 3 ? s.refuse : 0;
+        // A creation goes to the first free slot; with none, a list is asked
+        // for with a refused size, a node for a null list.
+        const auto list_slot = std::ranges::find(lists, nullptr, &ListModel::h) - lists;
+        const auto node_slot = std::ranges::find(nodes, nullptr, &NodeModel::h) - nodes;
+        if (s.op == NEW) {
+            s.l = static_cast<int>(list_slot);
+            s.a = s.l == kLists && s.a > 0 ? -s.a : s.a;
         }
-        for (int id = 0; ok && id < kNodes; id++) {
-            const NodeModel &m = nodes[id];
-            const ko_list_node *r = m.h;
-            ok = r == nullptr ||
-                 (same("list of node", id, r->list, lists[m.list].h) &&
-                  same("prev of node", id, r->prev, handle(beside(id, -1))) &&
-                  same("next of node", id, r->next, handle(beside(id, 1))) &&
-                  same("attached of node", id, r->attached, m.linked) &&
-                  same("data of node", id, r->data, m.data) &&
-                  same("data of node is set", id, r->data != nullptr, true) &&
-                  same("data bytes of node as the model's", id,
-                       std::memcmp(m.data, m.bytes.data(), m.bytes.size()) == 0, true));
+        if (s.op == NODE_NEW) {
+            s.l = node_slot < kNodes ? s.l : kLists;
+            s.n = node_slot < kNodes ? static_cast<int>(node_slot) : -1;
         }
-        return ok;
-    }
-
-    // The operations applied, one a line, and what differed after the last.
-    std::string report() const
-    {
-        std::string text = "(list or node -1: a null handle)\n";
-        for (size_t i = 0; i < history.size(); i++) {
-            const auto &[s, r] = history[i];
-            char line[160];
-            std::snprintf(line, sizeof line,
-                          "%5zu %-13s list %d node %d a=%d b=%d cmp=%d refuse heap call %d, "
-                          "allocator %d -> %d %s\n",
-                          i, kNames[s.op], s.l < kLists ? s.l : -1, s.n, s.a, s.b, s.mode, s.refuse,
-                          s.refuse_alloc, r.status, r.handle != nullptr ? "handle" : "null");
-            text += line;
-        }
-        return text + error + "\n";
+        return s;
     }
 };
 
-} // namespace
+const size_t kMoves = kAlphabet.size();
 
-std::string run(Source source, long limit, HeapHooks hooks)
+Checker::Checker(HeapHooks hooks) : state_(std::make_unique<State>())
 {
-    Interpreter model(hooks);
-    for (long i = 0; i < limit && !(source.bytes && source.at == source.end); i++)
-        if (!model.apply(model.draw(source)))
-            return model.report();
-    for (int l = 0; l < kLists; l++) // the end of the run
-        if (model.lists[l].h != nullptr && !model.apply({.op = FREE, .l = l}))
-            return model.report();
-    return {};
+    state_->hooks = hooks;
+}
+
+Checker::~Checker() = default;
+
+bool Checker::start(int length, int cursor, int mode)
+{
+    State &s = *state_;
+    bool agreed = s.apply({.op = NEW, .l = 0, .a = 4, .mode = mode});
+    for (int n = 0; agreed && n < length; n++)
+        agreed = s.apply({.op = NODE_NEW, .l = 0, .n = n}) &&
+                 s.apply({.op = GET_DATA, .n = n, .a = n % 3 == 1 ? 1 : 2}) &&
+                 s.apply({.op = ADD, .l = 0, .n = n});
+    if (cursor >= 0)
+        agreed = agreed && s.apply({.op = SET_CURRENT, .l = 0, .n = cursor});
+    else
+        agreed = agreed && s.apply({.op = TAIL, .l = 0}) && s.apply({.op = NEXT, .l = 0});
+    return agreed && s.apply({.op = NEW, .l = 1, .a = 4, .mode = 3}) &&
+           s.apply({.op = NODE_NEW, .l = 1, .n = length}) &&
+           s.apply({.op = GET_DATA, .n = length, .a = 2}) &&
+           s.apply({.op = ADD, .l = 1, .n = length}) &&
+           s.apply({.op = NODE_NEW, .l = 0, .n = length + 1}) &&
+           s.apply({.op = GET_DATA, .n = length + 1, .a = 1});
+}
+
+bool Checker::play(size_t move)
+{
+    State &s = *state_;
+    const Models before = s;
+    const Step step = s.resolve(kAlphabet[move]);
+    const Step add = {.op = ADD, .l = step.l, .n = step.n};
+    const bool agreed = s.apply(step) && (!kAlphabet[move].link || s.apply(add));
+    s.changed = !(before == s);
+    return agreed;
+}
+
+bool Checker::changed() const
+{
+    return state_->changed;
+}
+
+bool Checker::finish()
+{
+    for (int l = 0; l < kLists; l++)
+        if (state_->lists[l].h != nullptr && !state_->apply({.op = FREE, .l = l}))
+            return false;
+    return true;
+}
+
+// The steps played, one a line, and what differed after the last.
+std::string Checker::report() const
+{
+    const State &s = *state_;
+    std::string text = "step operation: list node a key mode refuse -> result\n";
+    for (size_t i = 0; i < s.history.size(); i++) {
+        const auto &[step, result] = s.history[i];
+        text += std::to_string(i) + " " + kNames[step.op] + ":";
+        for (const int32_t v : {step.l < kLists ? step.l : -1, step.n, step.a, step.key, step.mode,
+                                step.refuse})
+            text += " " + std::to_string(v);
+        text += " ->" + s.shown(result.status) + s.shown(result.handle) + "\n";
+    }
+    return text + s.error + "\n";
+}
+
+std::string walk(Source source, long limit, HeapHooks hooks)
+{
+    Checker checker(hooks);
+    const auto length = static_cast<int>(source.pick(4));
+    const auto cursor = static_cast<int>(source.pick(static_cast<uint32_t>(length) + 1)) - 1;
+    bool agreed = checker.start(length, cursor, static_cast<int>(source.pick(4)));
+    // One move in four at least makes a node and adds it, so that lists grow.
+    for (long i = 0; agreed && i < limit && !(source.bytes && source.at == source.end); i++)
+        agreed = checker.play(source.pick(4) == 0 ? 0 : source.pick(static_cast<uint32_t>(kMoves)));
+    return agreed && checker.finish() ? "" : checker.report();
 }
 
 } // namespace model

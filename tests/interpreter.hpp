@@ -1,15 +1,50 @@
-// The operation interpreter shared by the randomized model test and the fuzz
-// target: it draws operations and their arguments from a Source, applies each
-// to a reference model and to the library, and compares the results, callback
-// calls, heap use and every record after each one.
+// The checker shared by the model tests and the fuzz target. It plays moves
+// from one alphabet (every operation with its boundary arguments) on a
+// reference model and on the library, and compares the results, the callback
+// and heap calls, and every record after each one.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace model {
 
-// Where choices come from: a seeded generator, or the fuzz bytes [at, end).
+// Heap calls as the test program's interposer reports them: 'm' for an
+// allocation (block null when refused), 'x' for a release.
+using HeapSink = void (*)(char kind, const void *block, size_t size);
+struct HeapHooks {
+    void (*refuse_nth)(long n) = nullptr; // the n-th request from now is refused; 0 disarms
+    void (*watch)(HeapSink sink) = nullptr;
+};
+
+extern const size_t kMoves; // the size of the alphabet
+
+class Checker {
+public:
+    // Without hooks (the fuzz build) heap calls are neither refused nor compared.
+    explicit Checker(HeapHooks hooks);
+    ~Checker();
+    Checker(const Checker &) = delete;
+    Checker &operator=(const Checker &) = delete;
+
+    // List 0 with `length` nodes (elements 2, 1, 2, ...), the cursor on
+    // node `cursor` (-1: null) and callbacks as `mode` (1 allocator, 2
+    // releaser); list 1 with one node; one unlinked node of list 0.
+    bool start(int length, int cursor, int mode);
+    bool play(size_t move);     // false at the first divergence
+    bool changed() const;       // whether the last move changed the model
+    bool finish();              // frees every list as a caller does
+    std::string report() const; // the steps played and what differed
+
+    struct State;
+
+private:
+    std::unique_ptr<State> state_;
+};
+
+// Where random choices come from: a seed, or the fuzz bytes [at, end).
 struct Source {
     uint64_t seed = 0;
     const uint8_t *at = nullptr, *end = nullptr;
@@ -17,19 +52,9 @@ struct Source {
     uint32_t pick(uint32_t n); // a choice in [0, n), n > 0; 0 once the bytes are spent
 };
 
-// The test executable's heap accounting (tests/support.hpp). Without it, as
-// in the fuzzer, all are null: heap refusals are not drawn and heap use is not
-// compared; the allocator callback still refuses.
-struct HeapHooks {
-    void (*refuse_nth)(long n) = nullptr;
-    long (*live)() = nullptr;
-    long (*attempts)() = nullptr;
-};
-
-// Applies up to `limit` drawn operations (fewer when the bytes run out), then
-// frees every list. Returns "" when library and model agreed throughout, else
-// the operations applied, the last being the first that diverged, and what
-// differed; the library is then left as it is.
-std::string run(Source source, long limit, HeapHooks hooks);
+// From a drawn start state, plays up to `limit` drawn moves (fewer when the
+// bytes run out), then frees every list: "" when library and model agreed
+// throughout, else the report of the first divergence.
+std::string walk(Source source, long limit, HeapHooks hooks);
 
 } // namespace model
