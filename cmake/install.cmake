@@ -12,8 +12,9 @@ install(EXPORT koListTargets NAMESPACE koList:: DESTINATION ${KOLIST_CMAKE_DIR}
 configure_package_config_file(cmake/koListConfig.cmake.in koListConfig.cmake
   INSTALL_DESTINATION ${KOLIST_CMAKE_DIR})
 write_basic_package_version_file(koListConfigVersion.cmake COMPATIBILITY SameMajorVersion)
-# Relative to the .pc file itself, so the install can be moved.
-file(RELATIVE_PATH KOLIST_PC_TO_PREFIX ${CMAKE_INSTALL_FULL_LIBDIR}/pkgconfig ${CMAKE_INSTALL_PREFIX})
+# koList.pc names the configured prefix as it is: pkg-config recognises the
+# system's own directories and leaves them out, and a cross build or a staged
+# install reads it through PKG_CONFIG_SYSROOT_DIR.
 configure_file(cmake/koList.pc.in koList.pc @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/koListConfig.cmake
   ${CMAKE_CURRENT_BINARY_DIR}/koListConfigVersion.cmake
