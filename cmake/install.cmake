@@ -1,6 +1,7 @@
 # Installs the library with its SONAME links, the headers, a CMake package
-# (find_package(koList) gives koList::koList) and koList.pc, and describes
-# the runtime and development Debian packages.
+# (find_package(koList) gives koList::koList) and koList.pc. The runtime
+# component is what a machine that only runs programs needs; development adds
+# what building them takes. The Debian packages are made by debian/.
 include(CMakePackageConfigHelpers)
 
 set(KOLIST_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/koList)
@@ -12,8 +13,9 @@ install(EXPORT koListTargets NAMESPACE koList:: DESTINATION ${KOLIST_CMAKE_DIR}
 configure_package_config_file(cmake/koListConfig.cmake.in koListConfig.cmake
   INSTALL_DESTINATION ${KOLIST_CMAKE_DIR})
 write_basic_package_version_file(koListConfigVersion.cmake COMPATIBILITY SameMajorVersion)
-# Relative to the .pc file itself, so the install can be moved.
-file(RELATIVE_PATH KOLIST_PC_TO_PREFIX ${CMAKE_INSTALL_FULL_LIBDIR}/pkgconfig ${CMAKE_INSTALL_PREFIX})
+# koList.pc names the configured prefix as it is: pkg-config recognises the
+# system's own directories and leaves them out, and a cross build or a staged
+# install reads it through PKG_CONFIG_SYSROOT_DIR.
 configure_file(cmake/koList.pc.in koList.pc @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/koListConfig.cmake
   ${CMAKE_CURRENT_BINARY_DIR}/koListConfigVersion.cmake
@@ -21,19 +23,3 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/koListConfig.cmake
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/koList.pc
   DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT development)
 
-set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME kolist)
-set(CPACK_PACKAGE_CONTACT "koList maintainers")
-set(CPACK_DEB_COMPONENT_INSTALL ON)
-set(CPACK_STRIP_FILES ON)
-set(CPACK_COMPONENTS_ALL runtime development)
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME libkolist1)
-set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME libkolist-dev)
-set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "libkolist1 (= ${PROJECT_VERSION})")
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_SHLIBDEPS OFF)
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "libc6")
-if(CMAKE_CROSSCOMPILING)
-  set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE mipsel)
-endif()
-include(CPack)

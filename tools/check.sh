@@ -3,7 +3,8 @@
 # UndefinedBehaviorSanitizer, under valgrind memcheck, and cross-built for
 # 32-bit little-endian MIPS under qemu-user; clang-tidy on the library; line
 # and branch coverage of src/ (100% of lines, at least 95% of branches), a
-# minute of fuzzing, a build of the benchmark program and the Debian packages.
+# minute of fuzzing, a build of the benchmark program, and the Debian packages
+# of both architectures (tools/package.sh) held to lintian.
 set -eu
 cd "$(dirname "$0")/.."
 sh tools/setup.sh
@@ -13,9 +14,9 @@ clang-tidy --quiet -p build/native src/koList.cpp
 (cd build/native && ctest -T memcheck --output-on-failure)
 cmake --workflow --preset asan
 cmake --workflow --preset mipsel
-# Debian packages (runtime and development) of the native and the MIPS build.
-(cd build/native && cpack -G DEB)
-(cd build/mipsel && cpack -G DEB)
+# Debian packages of both architectures, built, checked, and held to lintian.
+sh tools/package.sh
+lintian --fail-on error,warning build/packages/*.changes
 # Coverage of src/ by the whole suite, counted afresh.
 cmake --preset coverage
 cmake --build --preset coverage
