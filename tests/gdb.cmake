@@ -1,8 +1,16 @@
 # SPDX-License-Identifier: MIT
-# gdb loads the pretty-printers from beside the library by themselves, and
-# prints a ko_list, its nodes and a ko::list<T>: each example program is
-# stopped in its main() with three readings linked and a fourth node made.
-# cmake -DGDB=... -DLIBRARY_DIR=... -DEXAMPLE=... -DEXAMPLE_CPP=... -P gdb.cmake
+# Installs the build into a fresh prefix and runs the examples on the
+# installed library under gdb, whose auto-load directory is the prefix's: gdb
+# loads the installed pretty-printers by itself and prints a ko_list, its
+# nodes and a ko::list<T>. Each example is stopped in its main() with three
+# readings linked and a fourth node made.
+# cmake -DGDB=... -DBUILD=... -DWORK=... -DLIBDIR=... -DDATADIR=... -DEXAMPLE=... -DEXAMPLE_CPP=... -P gdb.cmake
+
+file(REMOVE_RECURSE ${WORK})
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${WORK}
+  OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
+# Ahead of the examples' RUNPATH, which names the build tree.
+set(ENV{LD_LIBRARY_PATH} ${WORK}/${LIBDIR})
 
 # Runs `program` under gdb up to that point, then the gdb commands in ARGN.
 function(debug program output)
@@ -11,7 +19,8 @@ function(debug program output)
     list(APPEND commands -ex "${command}")
   endforeach()
   execute_process(COMMAND ${GDB} -nx -batch -iex "set debuginfod enabled off"
-      -iex "add-auto-load-safe-path ${LIBRARY_DIR}"
+      -iex "set auto-load scripts-directory ${WORK}/${DATADIR}/gdb/auto-load"
+      -iex "add-auto-load-safe-path ${WORK}"
       -ex start -ex "break ko_list_add" -ex "ignore 2 3" -ex continue
       -ex "frame function main" ${commands} ${program}
     OUTPUT_VARIABLE out ERROR_VARIABLE err COMMAND_ERROR_IS_FATAL ANY)
