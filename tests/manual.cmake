@@ -1,9 +1,9 @@
 # SPDX-License-Identifier: MIT
 # Installs the build into a fresh prefix and checks the manual there: every
 # name the library exports, koList and koList.hpp have a page of their own
-# name that lists them in its NAME section; every page renders through man
-# without a single groff warning and has a whatis entry; and the pages carry
-# each prototype of the header word for word.
+# name (or a .so page for one) that lists them in its NAME section; every
+# page renders through man without a single groff warning and has a whatis
+# entry; and the pages carry each prototype of the header word for word.
 # cmake -DBUILD=... -DWORK=... -DMANDIR=... -DLIB=... -DNM=... -DHEADER=... -DSOURCES=... -P manual.cmake
 
 file(REMOVE_RECURSE ${WORK})
@@ -16,11 +16,18 @@ string(REGEX MATCHALL "[^ \n]+\n" exported "${nm_out}")
 list(TRANSFORM exported STRIP)
 list(LENGTH exported exported_count)
 
-# As lintian renders them: from the manual's root, so that .so pages resolve.
+# Rendered as lintian renders them, from the manual's root. A .so page is
+# its target page, and is checked through it.
 set(ENV{LC_ALL} C.UTF-8)
 set(ENV{MANWIDTH} 80)
 file(GLOB pages RELATIVE ${man} ${man}/man3/*)
 foreach(page IN LISTS pages)
+  file(STRINGS ${man}/${page} first_line LIMIT_COUNT 1)
+  if(first_line MATCHES "^\\.so (.+)$")
+    set(rendered_as_${page} ${CMAKE_MATCH_1})
+    continue()
+  endif()
+  set(rendered_as_${page} ${page})
   execute_process(COMMAND man --warnings=w -E UTF-8 -l ${page} WORKING_DIRECTORY ${man}
     OUTPUT_VARIABLE text ERROR_VARIABLE warnings RESULT_VARIABLE status)
   if(NOT status EQUAL 0 OR NOT warnings STREQUAL "")
@@ -36,7 +43,8 @@ endforeach()
 
 foreach(name IN LISTS exported ITEMS koList koList.hpp)
   string(REPLACE "." "\\." name_pattern "${name}")
-  if(NOT documented_in_man3/${name}.3 MATCHES "[ \n]${name_pattern}(,| -|\n)")
+  set(page man3/${name}.3)
+  if(NOT documented_in_${rendered_as_${page}} MATCHES "[ \n]${name_pattern}(,| -|\n)")
     message(SEND_ERROR "no page documents ${name} as man3/${name}.3")
   endif()
 endforeach()
