@@ -19,6 +19,10 @@
  * Status results are 0 for done and -1 for refused; a refusal changes
  * nothing. Positions are 0-based, counted from `first`. Nothing here locks:
  * a list and its nodes are used by one thread at a time.
+ *
+ * The callbacks (allocator, releaser, comparison) run inside the operation
+ * that calls them and must return to it normally: an exception thrown out of
+ * one, or a longjmp out of one, leaves that operation half done.
  */
 #ifndef KOLIST_H
 #define KOLIST_H
@@ -28,6 +32,11 @@
 #ifdef __cplusplus
 extern "C" {
 #endif
+
+/* The version of this header and of the library that comes with it. */
+#define KO_LIST_VERSION_MAJOR 1
+#define KO_LIST_VERSION_MINOR 0
+#define KO_LIST_VERSION_PATCH 0
 
 /* Where ko_list_insert() links a node, relative to the current node. */
 #define KO_LIST_INSERT_AFTER 0

@@ -1,8 +1,9 @@
 #!/bin/sh
 # Installs what building and testing koList needs on Debian 12, natively and
 # for 32-bit little-endian MIPS under qemu-user, with coverage (gcovr),
-# fuzzing (clang's libFuzzer), benchmarks, clang-tidy and the Debian packages
-# of both architectures (debhelper, lintian). Run as root or with sudo.
+# fuzzing (clang's libFuzzer), benchmarks, clang-tidy, the manual pages, the
+# debugger test and the Debian packages of both architectures (debhelper,
+# lintian). Run as root or with sudo.
 set -eu
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
@@ -12,8 +13,8 @@ sudo=""
 dpkg --print-foreign-architectures | grep -qx mipsel || $sudo dpkg --add-architecture mipsel
 packages="cmake ninja-build g++ gcc libgtest-dev googletest pkg-config
   valgrind binutils file g++-mipsel-linux-gnu qemu-user clang libclang-rt-14-dev gcovr
-  libbenchmark-dev clang-tidy git build-essential crossbuild-essential-mipsel
-  debhelper dpkg-dev lintian libc6:mipsel"
+  libbenchmark-dev clang-tidy scdoc man-db gdb git build-essential
+  crossbuild-essential-mipsel debhelper dpkg-dev lintian libc6:mipsel"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing="$missing $p"

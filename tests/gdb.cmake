@@ -1,0 +1,53 @@
+# SPDX-License-Identifier: MIT
+# Installs the build into a fresh prefix and runs the examples on the
+# installed library under gdb, whose auto-load directory is the prefix's: gdb
+# loads the installed pretty-printers by itself and prints a ko_list, its
+# nodes and a ko::list<T>. Each example is stopped in its main() with three
+# readings linked and a fourth node made.
+# cmake -DGDB=... -DBUILD=... -DWORK=... -DLIBDIR=... -DDATADIR=... -DEXAMPLE=... -DEXAMPLE_CPP=... -P gdb.cmake
+
+file(REMOVE_RECURSE ${WORK})
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${WORK}
+  OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
+# Ahead of the examples' RUNPATH, which names the build tree.
+set(ENV{LD_LIBRARY_PATH} ${WORK}/${LIBDIR})
+
+# Runs `program` under gdb up to that point, then the gdb commands in ARGN.
+function(debug program output)
+  set(commands "")
+  foreach(command IN LISTS ARGN)
+    list(APPEND commands -ex "${command}")
+  endforeach()
+  execute_process(COMMAND ${GDB} -nx -batch -iex "set debuginfod enabled off"
+      -iex "set auto-load scripts-directory ${WORK}/${DATADIR}/gdb/auto-load"
+      -iex "add-auto-load-safe-path ${WORK}"
+      -ex start -ex "break ko_list_add" -ex "ignore 2 3" -ex continue
+      -ex "frame function main" ${commands} ${program}
+    OUTPUT_VARIABLE out ERROR_VARIABLE err COMMAND_ERROR_IS_FATAL ANY)
+  set(${output} "${out}" PARENT_SCOPE)
+  message(STATUS "${out}${err}")
+endfunction()
+
+function(expect output pattern)
+  if(NOT output MATCHES "${pattern}")
+    message(SEND_ERROR "gdb printed no line like ${pattern}")
+  endif()
+endfunction()
+
+set(pointer "0x[0-9a-f]+")
+debug(${EXAMPLE} out "print *list" "print list->first->next->data" "print *list->tail"
+  "print *node" "print ko_list_get_pos(list, 2)" "print *list" "print ko_list_get_next(list)"
+  "print *list")
+# The second child is the second node's data pointer.
+if(NOT out MATCHES "\n\\$1 = ko_list with 3 nodes, current at 0 = {\\[0\\] = ${pointer}, \\[1\\] = (${pointer}), \\[2\\] = ${pointer}}\n\\$2 = \\(void \\*\\) ([^\n]+)\n")
+  message(SEND_ERROR "gdb printed no ko_list of 3 nodes with the cursor on the first")
+elseif(NOT CMAKE_MATCH_1 STREQUAL CMAKE_MATCH_2)
+  message(SEND_ERROR "child [1] is ${CMAKE_MATCH_1}, the second node's data ${CMAKE_MATCH_2}")
+endif()
+expect("${out}" "\n\\$3 = ko_list_node at position 2, data ${pointer}\n")
+expect("${out}" "\n\\$4 = ko_list_node unlinked, data ${pointer}\n")
+expect("${out}" "\n\\$6 = ko_list with 3 nodes, current at 2 = {")
+expect("${out}" "\n\\$8 = ko_list with 3 nodes, no current node = {")
+
+debug(${EXAMPLE_CPP} out "print list")
+expect("${out}" "\n\\$1 = ko::list<reading> with 3 nodes, current at 0 = {\\[0\\] = {sensor = \"north[^}]*, celsius = 21}, \\[1\\] = {sensor = \"south[^}]*, celsius = 25}, \\[2\\] = {sensor = \"east[^}]*, celsius = 19}}\n")

@@ -1,0 +1,75 @@
+# SPDX-License-Identifier: MIT
+# Installs the build into a fresh prefix and checks the manual there: every
+# name the library exports, koList and koList.hpp have a page of their own
+# name (or a .so page for one) that lists them in its NAME section; every
+# page renders through man without a single groff warning and has a whatis
+# entry; and the pages carry each prototype of the header word for word.
+# cmake -DBUILD=... -DWORK=... -DMANDIR=... -DLIB=... -DNM=... -DHEADER=... -DSOURCES=... -P manual.cmake
+
+file(REMOVE_RECURSE ${WORK})
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${WORK}
+  OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
+set(man ${WORK}/${MANDIR})
+
+execute_process(COMMAND ${NM} -D --defined-only ${LIB} OUTPUT_VARIABLE nm_out COMMAND_ERROR_IS_FATAL ANY)
+string(REGEX MATCHALL "[^ \n]+\n" exported "${nm_out}")
+list(TRANSFORM exported STRIP)
+list(LENGTH exported exported_count)
+
+# Rendered as lintian renders them, from the manual's root. A .so page is
+# its target page, and is checked through it.
+set(ENV{LC_ALL} C.UTF-8)
+set(ENV{MANWIDTH} 80)
+file(GLOB pages RELATIVE ${man} ${man}/man3/*)
+foreach(page IN LISTS pages)
+  file(STRINGS ${man}/${page} first_line LIMIT_COUNT 1)
+  if(first_line MATCHES "^\\.so (.+)$")
+    set(rendered_as_${page} ${CMAKE_MATCH_1})
+    continue()
+  endif()
+  set(rendered_as_${page} ${page})
+  execute_process(COMMAND man --warnings=w -E UTF-8 -l ${page} WORKING_DIRECTORY ${man}
+    OUTPUT_VARIABLE text ERROR_VARIABLE warnings RESULT_VARIABLE status)
+  if(NOT status EQUAL 0 OR NOT warnings STREQUAL "")
+    message(SEND_ERROR "${page} renders with status ${status}:\n${warnings}")
+  endif()
+  execute_process(COMMAND lexgrog ${page} WORKING_DIRECTORY ${man} OUTPUT_QUIET RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(SEND_ERROR "${page} has no whatis entry")
+  endif()
+  string(REGEX MATCH "\nNAME\n(.*)\nSYNOPSIS\n" _ "${text}")
+  set(documented_in_${page} "${CMAKE_MATCH_1}")
+endforeach()
+
+foreach(name IN LISTS exported ITEMS koList koList.hpp)
+  string(REPLACE "." "\\." name_pattern "${name}")
+  set(page man3/${name}.3)
+  if(NOT documented_in_${rendered_as_${page}} MATCHES "[ \n]${name_pattern}(,| -|\n)")
+    message(SEND_ERROR "no page documents ${name} as man3/${name}.3")
+  endif()
+endforeach()
+
+# A declaration starts a line of the header; comments never do.
+file(READ ${HEADER} header)
+string(REGEX MATCHALL "\n[a-z0-9_]+ \\*?ko_list_[a-z_]+\\([^;)]*\\)" prototypes "${header}")
+list(TRANSFORM prototypes REPLACE "[ \n]+" " ")
+list(TRANSFORM prototypes STRIP)
+list(LENGTH prototypes prototype_count)
+if(NOT prototype_count EQUAL exported_count)
+  message(SEND_ERROR "${prototype_count} prototypes in the header, ${exported_count} exported names")
+endif()
+file(GLOB sources ${SOURCES}/*.scd)
+set(manual "")
+foreach(source IN LISTS sources)
+  file(READ ${source} text)
+  string(APPEND manual "${text}")
+endforeach()
+string(REGEX REPLACE "[ \n]+" " " manual "${manual}")
+foreach(prototype IN LISTS prototypes)
+  string(FIND "${manual}" "${prototype};" at)
+  if(at EQUAL -1)
+    message(SEND_ERROR "no page has the prototype ${prototype};")
+  endif()
+endforeach()
+list(LENGTH pages page_count)
+message(STATUS "${page_count} pages checked for ${exported_count} exported names")
