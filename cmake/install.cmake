@@ -1,11 +1,12 @@
 # Installs the library with its SONAME links, the headers, a CMake package
-# (find_package(koList) gives koList::koList) and koList.pc. The runtime
-# component is what a machine that only runs programs needs; development adds
-# what building them takes. The Debian packages are made by debian/.
+# (find_package(koList) gives koList::koList, and koList::cpp for the C++
+# interface) and koList.pc. The runtime component is what a machine that
+# only runs programs needs; development adds what building them takes. The
+# Debian packages are made by debian/.
 include(CMakePackageConfigHelpers)
 
 set(KOLIST_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/koList)
-install(TARGETS koList EXPORT koListTargets
+install(TARGETS koList koList_cpp EXPORT koListTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime NAMELINK_COMPONENT development)
 install(DIRECTORY include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT development)
 install(EXPORT koListTargets NAMESPACE koList:: DESTINATION ${KOLIST_CMAKE_DIR}

@@ -13,6 +13,10 @@
 #ifndef KOLIST_HPP
 #define KOLIST_HPP
 
+#if __cplusplus < 202002L
+#error "koList.hpp needs C++20 (-std=c++20); C programs include koList.h"
+#else
+
 #include <concepts>
 #include <cstddef>
 #include <cstdint>
@@ -131,7 +135,7 @@ public:
     // which moves on to its successor.
     std::int32_t position(const_iterator it) const noexcept
     {
-        return it.n_ != nullptr ? ko_list_get_node_pos(l_, it.n_) : size();
+        return it.n_ != nullptr && l_ != nullptr ? ko_list_get_node_pos(l_, it.n_) : size();
     }
     void remove_current() noexcept { ko_list_remove(l_); }
 
@@ -144,13 +148,24 @@ public:
         return matches<P>(l_, std::forward<P>(pred), static_cast<std::int32_t>(dir));
     }
 
-    // Ascending by a captureless comparison of two `const T &`: a `bool`
-    // "less" (by default `<`), or a three-way result (int, <=>) below 0
-    // when the first goes first. Not stable; the cursor ends on the first.
+    // Ascending by a comparison of two `const T &`, any callable, capturing
+    // lambdas included: a `bool` "less" (by default `<`), or a three-way
+    // result (int, <=>) below 0 when the first goes first. Not stable; the
+    // cursor ends on the first. Nothing is allocated.
     template <class Cmp = std::less<>>
-        requires std::is_empty_v<Cmp> && std::default_initializable<Cmp> &&
-                 std::invocable<Cmp &, const T &, const T &>
-    void sort(Cmp = {}) noexcept { ko_list_sort(l_, &out_of_order<Cmp>); }
+        requires std::invocable<Cmp &, const T &, const T &>
+    void sort(Cmp cmp = {}) noexcept
+    {
+        if constexpr (stateless<Cmp>) {
+            ko_list_sort(l_, &out_of_order<Cmp>);
+        } else {
+            // The comparison reaches the callback through this thread's
+            // slot; the slot is restored, so a comparison may sort too.
+            Cmp *outer = std::exchange(sorting<Cmp>(), &cmp);
+            ko_list_sort(l_, &out_of_order<Cmp>);
+            sorting<Cmp>() = outer;
+        }
+    }
 
 private:
     static T *data(ko_list_node *n) noexcept { return n ? static_cast<T *>(n->data) : nullptr; }
@@ -168,15 +183,30 @@ private:
         return true;
     }
 
+    // A comparison with no state is made afresh in the callback; any other
+    // is the one sort() put in this thread's slot for its type.
+    template <class Cmp>
+    static constexpr bool stateless = std::is_empty_v<Cmp> && std::default_initializable<Cmp>;
+    template <class Cmp> static Cmp *&sorting() noexcept
+    {
+        static thread_local Cmp *cmp = nullptr;
+        return cmp;
+    }
     template <class Cmp> static std::int32_t out_of_order(const void *a, const void *b) noexcept
     {
         const T &earlier = *static_cast<const T *>(a);
         const T &later = *static_cast<const T *>(b);
-        Cmp cmp{};
-        if constexpr (std::is_same_v<std::invoke_result_t<Cmp &, const T &, const T &>, bool>)
-            return cmp(later, earlier) ? 1 : 0;
+        if constexpr (stateless<Cmp>)
+            return in_order(Cmp{}, earlier, later) ? 0 : 1;
         else
-            return cmp(earlier, later) > 0 ? 1 : 0;
+            return in_order(*sorting<Cmp>(), earlier, later) ? 0 : 1;
+    }
+    template <class Cmp> static bool in_order(Cmp &&cmp, const T &earlier, const T &later) noexcept
+    {
+        if constexpr (std::is_same_v<std::invoke_result_t<Cmp &, const T &, const T &>, bool>)
+            return !cmp(later, earlier);
+        else
+            return !(cmp(earlier, later) > 0);
     }
 
     ko_list *l_;
@@ -262,4 +292,5 @@ private:
 
 } // namespace ko
 
+#endif // C++20
 #endif // KOLIST_HPP

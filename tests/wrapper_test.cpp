@@ -125,15 +125,38 @@ TEST_F(Wrapper, SearchesLazilyWithAnyPredicate)
     EXPECT_EQ(*list.current(), 7) << "no search moves the cursor";
 }
 
-TEST_F(Wrapper, SortsByLessOrThreeWay)
+// Orders by remainder; a comparison that also sorts another list, as a
+// comparison may, each time it is called.
+struct ByRemainder {
+    int32_t k;
+    Ints *inner = nullptr;
+    bool operator()(const int32_t &a, const int32_t &b) const
+    {
+        if (inner != nullptr)
+            inner->sort(ByRemainder{2});
+        return a % k < b % k;
+    }
+};
+
+long heap_requests = 0;
+
+TEST_F(Wrapper, SortsByAnyComparison)
 {
-    Ints list = make({3, 1, 2, 5, 4});
+    Ints list = make({3, 1, 2, 5, 4}), other = make({7, 6, 9, 8});
     auto sorted = [&list](auto cmp) { return list.sort(cmp), contents(list); };
     EXPECT_EQ(sorted(std::less<>{}), (Vec{1, 2, 3, 4, 5}));
     EXPECT_EQ(sorted(std::greater<>{}), (Vec{5, 4, 3, 2, 1}));
     EXPECT_EQ(sorted([](const int32_t &a, const int32_t &b) { return a <=> b; }), (Vec{1, 2, 3, 4, 5}));
-    Vec parity = sorted([](const int32_t &a, const int32_t &b) { return a % 2 - b % 2; });
-    EXPECT_TRUE(std::ranges::is_partitioned(parity, [](int32_t v) { return v % 2 == 0; }));
+    const int32_t k = 3;
+    const auto by = [](int32_t m) { return [m](int32_t v) { return v % m; }; };
+    EXPECT_TRUE(std::ranges::is_sorted(
+        sorted([k](const int32_t &a, const int32_t &b) { return a % k - b % k; }), {}, by(k)));
+    heap::watch([](char kind, const void *, size_t) { heap_requests += kind == 'm' ? 1 : 0; });
+    list.sort(ByRemainder{k, &other});
+    heap::watch(nullptr);
+    EXPECT_TRUE(std::ranges::is_sorted(contents(list), {}, by(k))) << "restored after inner sorts";
+    EXPECT_TRUE(std::ranges::is_sorted(contents(other), {}, by(2)));
+    EXPECT_EQ(heap_requests, 0) << "sorting allocates nothing";
     EXPECT_EQ(list.current(), &*list.begin()) << "the cursor ends on the first";
 }
 
