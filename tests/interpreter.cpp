@@ -95,7 +95,7 @@ const std::vector<Move> kAlphabet = [] {
         {{.op = SEARCH, .l = 0, .a = -1, .mode = 1}}, {{.op = SEARCH, .l = 0}}, {{.op = SEARCH, .mode = 1}},
         {{.op = SEARCH_NEXT, .l = 0, .key = 2, .mode = 1}}, {{.op = SEARCH_NEXT, .l = 0, .mode = 3}},
         {{.op = SEARCH_NEXT, .l = 0}}, {{.op = SEARCH_NEXT, .mode = 1}}, {{.op = SORT, .mode = 1}},
-        {{.op = WRITE_DIR, .l = 0, .a = 7}},
+        {{.op = WRITE_DIR, .l = 0, .a = -1}}, {{.op = WRITE_DIR, .l = 0, .a = 7}},
     };
     // clang-format on
     for (Role role : {kFirst, kSecond, kLast, kCurrent, kLoose, kForeign, kNone})
