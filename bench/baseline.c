@@ -86,16 +86,18 @@ void hand_insert(hand_list *list, hand_node *node, int before)
 void hand_unlink(hand_node *node)
 {
     hand_list *list = node->owner;
-    if (node->prev != NULL)
-        node->prev->next = node->next;
+    hand_node *prev = node->prev;
+    hand_node *next = node->next;
+    if (prev != NULL)
+        prev->next = next;
     else
-        list->first = node->next;
-    if (node->next != NULL)
-        node->next->prev = node->prev;
+        list->first = next;
+    if (next != NULL)
+        next->prev = prev;
     else
-        list->tail = node->prev;
+        list->tail = prev;
     if (list->cur == node)
-        list->cur = node->next;
+        list->cur = next;
     node->attached = 0;
 }
 
@@ -143,8 +145,9 @@ int32_t hand_index(const hand_list *list, const hand_node *node)
 /* Compares from `node` on in the running direction; remembers the match. */
 static hand_node *find(hand_list *list, hand_node *node, hand_cmp_fn cmp, const void *key)
 {
+    int backward = list->backward;
     while (node != NULL && cmp(node->data, key) != 0)
-        node = list->backward ? node->prev : node->next;
+        node = backward ? node->prev : node->next;
     return list->found = node;
 }
 
