@@ -206,10 +206,12 @@ int32_t ko_list_insert(ko_list *list, ko_list_node *node, int32_t position)
 {
     if (node == nullptr)
         return;
-    // Unlink first, so the list is consistent while the releaser runs; an
-    // unlinked node is refused and left as it is.
-    ko_list_node_detach(node);
+    // The unlink leaves the releaser as it is; reading it first makes the
+    // smaller code.
     ko_list_free_fn data_free = node->list->data_free;
+    // Unlink first, so the list is consistent while the releaser runs.
+    if (node->attached != 0)
+        ko_list_node_detach(node);
     if (data_free != nullptr)
         data_free(node->data);
     else
