@@ -138,6 +138,8 @@ int32_t ko_list_get_nodes(const ko_list *list)
     if (node == nullptr || node->attached != 0)
         return -1;
     ko_list *list = node->list;
+    // After the tail, which is null on an empty list; there the node also
+    // becomes the first cursor position.
     bool was_empty = list->nodes == 0;
     link_between(list, node, list->tail, nullptr);
     if (was_empty)
