@@ -1,10 +1,15 @@
-// koList benchmark: each workload runs, in the same binary and run, on koList
-// (KoImpl), on the hand-written baseline (HandImpl) and on std::list
-// (StdImpl), see impls.hpp. At the end it prints a markdown table of median
-// CPU times per iteration and the ratio koList / baseline.
+// SPDX-License-Identifier: MIT
+// koList benchmark: each workload (workloads.hpp) runs, in the same binary and
+// run, on koList, on the hand-written baseline library, on the same steps
+// inlined (the floor) and on std::list, see impls.hpp. At the end it prints a
+// markdown table of median CPU times per iteration and the ratio koList /
+// baseline.
 //
 // Defaults (any --benchmark_* flag on the command line overrides them):
 // 7 repetitions of at least 0.1 s each, randomly interleaved, median kept.
+//
+// With --instructions instead, it prints the table of instructions per
+// operation counted under callgrind (count.cpp).
 
 #include <benchmark/benchmark.h>
 #include <malloc.h>
@@ -14,196 +19,21 @@
 #include <chrono>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <map>
-#include <random>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "impls.hpp"
+#include "workloads.hpp"
 
 namespace bench {
 namespace {
 
-constexpr size_t kQueries = 16; // positions per iteration
-constexpr size_t kSteps = 1024; // churn steps per iteration
-constexpr int32_t kKeys = 64;   // list keys are 0..63: a search matches 1 in 64
-constexpr int32_t kSearchKey = 7;
-
-// Search: a plain equality test. Sort: the difference of the keys (they are
-// below 2^20, so it cannot overflow).
-__attribute__((noinline)) int32_t cmp_equal(const void *a, const void *b)
-{
-    return key_of(a) == key_of(b) ? 0 : 1;
-}
-__attribute__((noinline)) int32_t cmp_difference(const void *a, const void *b)
-{
-    return key_of(a) - key_of(b);
-}
-
-// The comparison as a pointer the compiler cannot see through, so that the
-// inlined baseline makes the same indirect calls as the library.
-ko_list_cmp_fn opaque(ko_list_cmp_fn cmp)
-{
-    benchmark::DoNotOptimize(cmp);
-    return cmp;
-}
-
-struct Data {
-    std::vector<int32_t> keys;      // list contents
-    std::vector<int32_t> wide;      // sort input, random below 2^20
-    std::vector<int32_t> positions; // random positions below n
-    std::vector<Step> steps;        // churn steps
-};
-
-// The same pseudo-random data for every implementation of a size.
-const Data &data_for(int64_t n)
-{
-    static std::map<int64_t, Data> cache;
-    auto [it, fresh] = cache.try_emplace(n);
-    Data &d = it->second;
-    if (fresh) {
-        std::mt19937 rng(static_cast<uint32_t>(n));
-        auto below = [&rng](int64_t bound) {
-            return static_cast<int32_t>(rng() % static_cast<uint64_t>(bound));
-        };
-        for (int64_t i = 0; i < n; i++) {
-            d.keys.push_back(below(kKeys));
-            d.wide.push_back(below(1 << 20));
-        }
-        for (size_t i = 0; i < kQueries; i++)
-            d.positions.push_back(below(n));
-        for (size_t i = 0; i < kSteps; i++)
-            d.steps.push_back(Step{below(kKeys), below(33) - 16, below(2) == 1});
-    }
-    return d;
-}
-
-// Every benchmark starts from a trimmed heap, so that the nodes of a list are
-// laid out in the order they are made, whatever ran before: otherwise the
-// free chunks left by an earlier benchmark (up to 10^6 nodes scattered by the
-// churn) decide the walking speed more than the code does.
-void fresh_heap() { malloc_trim(0); }
-
-template <class Impl> void fill(Impl &impl, const std::vector<int32_t> &keys)
-{
-    for (int32_t key : keys)
-        impl.push_back(key);
-}
-
-// ---- Workloads: one template each, the same code for all three ----------
-
-// Make n nodes, fill and append them, then release the whole list.
-template <class Impl> void bm_build(benchmark::State &state)
-{
-    const Data &d = data_for(state.range(0));
-    fresh_heap();
-    {
-        // Untimed: the pages are mapped and the chunks wait in the heap, so
-        // the loop times the allocator and the list, not first-touch faults.
-        Impl warm;
-        fill(warm, d.keys);
-    }
-    for (auto _ : state) {
-        Impl impl;
-        fill(impl, d.keys);
-        benchmark::ClobberMemory();
-    }
-}
-
-// First to last, reading each element.
-template <class Impl> void bm_walk(benchmark::State &state)
-{
-    const Data &d = data_for(state.range(0));
-    fresh_heap();
-    Impl impl;
-    fill(impl, d.keys);
-    for (auto _ : state)
-        benchmark::DoNotOptimize(impl.walk());
-}
-
-// kQueries times: the node at a random position, then that node's position.
-template <class Impl> void bm_positions(benchmark::State &state)
-{
-    const Data &d = data_for(state.range(0));
-    fresh_heap();
-    Impl impl;
-    fill(impl, d.keys);
-    for (auto _ : state) {
-        int64_t sum = 0;
-        for (int32_t pos : d.positions)
-            sum += impl.position(pos);
-        benchmark::DoNotOptimize(sum);
-    }
-}
-
-// All matches of a key, forward and then backward.
-template <class Impl> void bm_search(benchmark::State &state)
-{
-    const Data &d = data_for(state.range(0));
-    fresh_heap();
-    Impl impl;
-    fill(impl, d.keys);
-    const Elem key{kSearchKey, {}};
-    ko_list_cmp_fn cmp = opaque(cmp_equal);
-    for (auto _ : state)
-        benchmark::DoNotOptimize(impl.search(cmp, &key));
-}
-
-// kSteps random insert / move / unlink-and-release steps at the cursor.
-template <class Impl> void bm_churn(benchmark::State &state)
-{
-    const Data &d = data_for(state.range(0));
-    fresh_heap();
-    Impl impl;
-    fill(impl, d.keys);
-    impl.rewind();
-    for (auto _ : state)
-        impl.churn(d.steps.data(), d.steps.size());
-}
-
-// Sort random data (refilled, untimed, before each sort).
-template <class Impl> void bm_sort(benchmark::State &state)
-{
-    const Data &d = data_for(state.range(0));
-    fresh_heap();
-    Impl impl;
-    fill(impl, d.wide);
-    ko_list_cmp_fn cmp = opaque(cmp_difference);
-    for (auto _ : state) {
-        state.PauseTiming();
-        impl.refill(d.wide.data());
-        state.ResumeTiming();
-        impl.sort(cmp);
-    }
-}
-
-using Fn = void (*)(benchmark::State &);
-constexpr int kImpls = 3;
-const char *const kImplNames[kImpls] = {"koList", "baseline", "std::list"};
-
-struct Workload {
-    const char *name;
-    Fn run[kImpls];
-    std::vector<int64_t> sizes;
-};
-
-#define KOLIST_WORKLOAD(fn) {fn<KoImpl>, fn<HandImpl>, fn<StdImpl>}
-const std::vector<int64_t> kSizes = {100, 10'000, 1'000'000};
-const Workload kWorkloads[] = {
-    {"build", KOLIST_WORKLOAD(bm_build), kSizes},
-    {"walk", KOLIST_WORKLOAD(bm_walk), kSizes},
-    {"positions", KOLIST_WORKLOAD(bm_positions), kSizes},
-    {"search", KOLIST_WORKLOAD(bm_search), kSizes},
-    {"churn", KOLIST_WORKLOAD(bm_churn), kSizes},
-    {"sort", KOLIST_WORKLOAD(bm_sort), {1'000, 4'000}},
-};
-#undef KOLIST_WORKLOAD
-
 // ---- Checks before timing --------------------------------------------------
 
-// What every workload computes, so that the three can be seen to do the same
+// What every workload computes, so that the four can be seen to do the same
 // work: digests of the contents after walk, churn and sort, and the results
 // of positions and search.
 template <class Impl> std::vector<uint64_t> results(const Data &d)
@@ -239,13 +69,15 @@ bool checks()
 {
     const Data &d = data_for(2'000);
     const auto ko = results<KoImpl>(d);
-    bool same = ko == results<HandImpl>(d) && ko == results<StdImpl>(d);
-    std::printf("Same results in koList, baseline and std::list: %s\n", same ? "yes" : "NO");
+    bool same = ko == results<BaselineImpl>(d) && ko == results<FloorImpl>(d) &&
+                ko == results<StdImpl>(d);
+    std::printf("Same results in koList, baseline, floor and std::list: %s\n",
+                same ? "yes" : "NO");
 
     std::printf("Heap bytes per node (mallinfo2, 16-byte element): koList %.1f, "
-                "baseline %.1f, std::list %.1f\n",
-                heap_per_node<KoImpl>(10'000), heap_per_node<HandImpl>(10'000),
-                heap_per_node<StdImpl>(10'000));
+                "baseline %.1f, floor %.1f, std::list %.1f\n",
+                heap_per_node<KoImpl>(10'000), heap_per_node<BaselineImpl>(10'000),
+                heap_per_node<FloorImpl>(10'000), heap_per_node<StdImpl>(10'000));
 
     // A move_current that ran all its steps would take seconds here.
     KoImpl small;
@@ -339,10 +171,10 @@ void print_table(TableReporter &reporter)
     std::printf("\n%s\n\nMedian CPU time per iteration; ratio = koList / baseline "
                 "(target <= 1.05).\n\n",
                 machine().c_str());
-    std::printf("| workload | size | koList | baseline | std::list | ratio |\n"
-                "|---|---:|---:|---:|---:|---:|\n");
+    std::printf("| workload | size | koList | baseline | floor | std::list | ratio |\n"
+                "|---|---:|---:|---:|---:|---:|---:|\n");
     int total = 0, over = 0;
-    for (const Workload &w : kWorkloads)
+    for (const Workload &w : workloads())
         for (int64_t n : w.sizes) {
             double t[kImpls];
             for (int i = 0; i < kImpls; i++)
@@ -353,9 +185,10 @@ void print_table(TableReporter &reporter)
             double ratio = t[0] / t[1];
             total++;
             over += ratio > 1.05;
-            std::printf("| %s | %lld | %s | %s | %s | %.2f%s |\n", w.name,
+            std::printf("| %s | %lld | %s | %s | %s | %s | %.2f%s |\n", w.name,
                         static_cast<long long>(n), time_text(t[0]).c_str(),
-                        time_text(t[1]).c_str(), time_text(t[2]).c_str(), ratio,
+                        time_text(t[1]).c_str(), time_text(t[2]).c_str(),
+                        time_text(t[3]).c_str(), ratio,
                         ratio > 1.05 ? " (over)" : "");
         }
     std::printf("\n%d of %d ratios within 1.05.\n", total - over, total);
@@ -367,6 +200,10 @@ void print_table(TableReporter &reporter)
 int main(int argc, char **argv)
 {
     using namespace bench;
+    if (argc == 2 && std::strcmp(argv[1], "--instructions") == 0)
+        return instruction_table();
+    if (argc == 2 && std::strncmp(argv[1], "--count=", 8) == 0)
+        return count_one(argv[1] + 8);
     std::vector<char *> args{argv[0]};
     char defaults[][48] = {"--benchmark_repetitions=7", "--benchmark_min_time=0.1",
                            "--benchmark_enable_random_interleaving=true",
@@ -381,14 +218,14 @@ int main(int argc, char **argv)
 
     if (!checks())
         return 1;
-    for (const Workload &w : kWorkloads)
+    for (const Workload &w : workloads())
         for (int64_t n : w.sizes)
             data_for(n); // made now, not between a trimmed heap and a list
-    for (const Workload &w : kWorkloads)
+    for (const Workload &w : workloads())
         for (int i = 0; i < kImpls; i++)
             for (int64_t n : w.sizes)
                 benchmark::RegisterBenchmark((std::string(w.name) + "/" + kImplNames[i]).c_str(),
-                                             w.run[i])
+                                             w.time[i])
                     ->Arg(n)
                     ->Unit(benchmark::kNanosecond);
     TableReporter reporter;

@@ -1,13 +1,17 @@
-// The three implementations the benchmark compares, behind one interface so
-// that every workload (bench.cpp) is written once:
+// The four implementations the benchmark compares, behind one interface so
+// that every workload (workloads.hpp) is written once:
 //
-//   KoImpl   koList, through its public API only: the library under test.
-//   HandImpl the baseline: the same work written by hand as a minimal C-style
-//            loop, with the design's allocation pattern (one malloc'd record
-//            of the size of ko_list_node plus one calloc'd element per node)
-//            and the same comparison calls through a function pointer.
-//   StdImpl  std::list<Elem>, the nearest standard alternative (one block
-//            per node, element stored inline).
+//   KoImpl       koList, through its public API only: the library under test.
+//   BaselineImpl the baseline: the same work written by hand in plain C
+//                (baseline.c), built as a shared library of its own and called
+//                through the same kind of boundary as koList, one call for
+//                each koList call, with the same heap blocks per node (a
+//                record of the size of ko_list_node plus a zero-filled
+//                element) and the same comparison calls through a pointer.
+//   FloorImpl    the same hand-written steps inlined into the benchmark loop:
+//                the floor of call-free code, which no library can reach.
+//   StdImpl      std::list<Elem>, the nearest standard alternative (one block
+//                per node, element stored inline).
 //
 // Each offers: push_back, walk, position, search, rewind, churn, refill, sort.
 #pragma once
@@ -17,6 +21,7 @@
 #include <iterator>
 #include <list>
 
+#include "baseline.h"
 #include "koList.h"
 
 namespace bench {
@@ -103,46 +108,89 @@ struct KoImpl {
     void sort(ko_list_cmp_fn cmp) { ko_list_sort(list, cmp); }
 };
 
-// The node record of the baseline: the layout of ko_list_node, so that both
-// take the same heap blocks.
-struct HandNode {
-    void *owner;
-    HandNode *prev;
-    HandNode *next;
-    int32_t attached;
-    void *data;
-};
-static_assert(sizeof(HandNode) == sizeof(ko_list_node), "same node record size");
+static_assert(sizeof(hand_node) == sizeof(ko_list_node), "the same node record size");
 
-struct HandImpl {
-    HandNode *first = nullptr;
-    HandNode *tail = nullptr;
-    HandNode *cur = nullptr;
+struct BaselineImpl {
+    hand_list *list = hand_new(sizeof(Elem));
 
-    HandImpl() = default;
-    HandImpl(const HandImpl &) = delete;
-    HandImpl &operator=(const HandImpl &) = delete;
-    ~HandImpl()
+    BaselineImpl() = default;
+    BaselineImpl(const BaselineImpl &) = delete;
+    BaselineImpl &operator=(const BaselineImpl &) = delete;
+    ~BaselineImpl() { hand_free(list); }
+
+    void push_back(int32_t key)
     {
-        for (HandNode *n = first, *next; n != nullptr; n = next) {
+        hand_node *node = hand_node_new(list);
+        set_key(hand_data(node), key);
+        hand_append(list, node);
+    }
+    uint64_t walk()
+    {
+        uint64_t digest = 0;
+        for (hand_node *n = hand_first(list); n != nullptr; n = hand_next(list))
+            digest = mix(digest, key_of(hand_data(n)));
+        return digest;
+    }
+    int64_t position(int32_t pos) { return hand_index(list, hand_at(list, pos)); }
+    int64_t search(ko_list_cmp_fn cmp, const Elem *key)
+    {
+        int64_t found = 0;
+        for (int backward : {0, 1})
+            for (hand_node *n = hand_search(list, cmp, key, backward); n != nullptr;
+                 n = hand_search_next(list, cmp, key))
+                found++;
+        return found;
+    }
+    void rewind() { hand_first(list); }
+    void churn(const Step *steps, size_t count)
+    {
+        for (const Step *s = steps; s != steps + count; s++) {
+            hand_node *node = hand_node_new(list);
+            set_key(hand_data(node), s->key);
+            hand_insert(list, node, s->before ? 1 : 0);
+            hand_move(list, s->delta);
+            hand_node *gone = hand_current(list);
+            hand_unlink(gone);
+            hand_node_free(gone);
+            if (hand_current(list) == nullptr)
+                hand_first(list);
+        }
+    }
+    void refill(const int32_t *keys)
+    {
+        for (hand_node *n = hand_first(list); n != nullptr; n = hand_next(list))
+            set_key(hand_data(n), *keys++);
+    }
+    void sort(ko_list_cmp_fn cmp) { hand_sort(list, cmp); }
+};
+
+struct FloorImpl {
+    hand_node *first = nullptr;
+    hand_node *tail = nullptr;
+    hand_node *cur = nullptr;
+
+    FloorImpl() = default;
+    FloorImpl(const FloorImpl &) = delete;
+    FloorImpl &operator=(const FloorImpl &) = delete;
+    ~FloorImpl()
+    {
+        for (hand_node *n = first, *next; n != nullptr; n = next) {
             next = n->next;
             std::free(n->data);
             std::free(n);
         }
     }
 
-    HandNode *make(int32_t key)
+    hand_node *make(int32_t key)
     {
-        auto *n = static_cast<HandNode *>(std::malloc(sizeof(HandNode)));
-        n->owner = this;
-        n->attached = 1;
+        auto *n = static_cast<hand_node *>(std::malloc(sizeof(hand_node)));
         n->data = std::calloc(1, sizeof(Elem));
         set_key(n->data, key);
         return n;
     }
     void push_back(int32_t key)
     {
-        HandNode *n = make(key);
+        hand_node *n = make(key);
         n->prev = tail;
         n->next = nullptr;
         if (tail != nullptr)
@@ -154,27 +202,27 @@ struct HandImpl {
     uint64_t walk()
     {
         uint64_t digest = 0;
-        for (HandNode *n = first; n != nullptr; n = n->next)
+        for (hand_node *n = first; n != nullptr; n = n->next)
             digest = mix(digest, key_of(n->data));
         return digest;
     }
     int64_t position(int32_t pos)
     {
-        HandNode *n = first;
+        hand_node *n = first;
         while (pos-- > 0)
             n = n->next;
         cur = n;
         int64_t at = 0;
-        for (HandNode *a = first; a != n; a = a->next)
+        for (hand_node *a = first; a != n; a = a->next)
             at++;
         return at;
     }
     int64_t search(ko_list_cmp_fn cmp, const Elem *key)
     {
         int64_t found = 0;
-        for (HandNode *n = first; n != nullptr; n = n->next)
+        for (hand_node *n = first; n != nullptr; n = n->next)
             found += cmp(n->data, key) == 0;
-        for (HandNode *n = tail; n != nullptr; n = n->prev)
+        for (hand_node *n = tail; n != nullptr; n = n->prev)
             found += cmp(n->data, key) == 0;
         return found;
     }
@@ -182,7 +230,7 @@ struct HandImpl {
     void churn(const Step *steps, size_t count)
     {
         for (const Step *s = steps; s != steps + count; s++) {
-            HandNode *n = make(s->key);
+            hand_node *n = make(s->key);
             if (s->before) {
                 n->next = cur;
                 n->prev = cur->prev;
@@ -204,7 +252,7 @@ struct HandImpl {
                 cur = cur->next;
             for (int32_t k = s->delta; k < 0 && cur->prev != nullptr; k++)
                 cur = cur->prev;
-            HandNode *gone = cur;
+            hand_node *gone = cur;
             if (gone->prev != nullptr)
                 gone->prev->next = gone->next;
             else
@@ -220,15 +268,15 @@ struct HandImpl {
     }
     void refill(const int32_t *keys)
     {
-        for (HandNode *n = first; n != nullptr; n = n->next)
+        for (hand_node *n = first; n != nullptr; n = n->next)
             set_key(n->data, *keys++);
     }
     void sort(ko_list_cmp_fn cmp)
     {
         if (first == nullptr)
             return;
-        for (HandNode *later = first->next; later != nullptr; later = later->next)
-            for (HandNode *earlier = first; earlier != later; earlier = earlier->next)
+        for (hand_node *later = first->next; later != nullptr; later = later->next)
+            for (hand_node *earlier = first; earlier != later; earlier = earlier->next)
                 if (cmp(earlier->data, later->data) > 0) {
                     void *data = earlier->data;
                     earlier->data = later->data;

@@ -13,7 +13,7 @@
 //  - an unlinked node (`attached` 0) has null `prev` and `next`;
 //  - `current` and `search_node` are null or on a node linked into this list.
 //    Only ko_list_node_detach() takes a node out of a chain, and it moves
-//    the cursors.
+//    the cursors; release_chain() ends a whole chain and both cursors at once.
 
 #include <cstdlib>
 #include <cstring>
@@ -23,6 +23,17 @@
 #pragma GCC visibility push(default)
 #include "koList.h"
 #pragma GCC visibility pop
+
+// Where one operation uses another (ko_list_add attaches, ko_list_node_free
+// detaches, ko_list_remove and ko_list_clean free nodes, ko_list_free cleans,
+// ko_list_sort gets the first node), the call goes straight to the
+// definition here, never through the PLT or the GOT: the library is built
+// with -fno-semantic-interposition, so a preloaded library that replaces an
+// operation replaces it for the program, never a step inside another one.
+// The operations called that way are kept out of line ([[gnu::noinline]]):
+// inlined, each would be copied whole into its callers, hundreds of bytes of
+// MIPS code for a few instructions per call. ko_list_get_first, a load and
+// a store, is left to the compiler.
 
 namespace {
 
@@ -122,15 +133,17 @@ int32_t ko_list_get_nodes(const ko_list *list)
     return list != nullptr ? list->nodes : 0;
 }
 
-int32_t ko_list_node_attach(ko_list_node *node)
+[[gnu::noinline]] int32_t ko_list_node_attach(ko_list_node *node)
 {
     if (node == nullptr || node->attached != 0)
         return -1;
     ko_list *list = node->list;
-    if (list->nodes == 0)
-        link_into_empty(list, node);
-    else
-        link_between(list, node, list->tail, nullptr);
+    // After the tail, which is null on an empty list; there the node also
+    // becomes the first cursor position.
+    bool was_empty = list->nodes == 0;
+    link_between(list, node, list->tail, nullptr);
+    if (was_empty)
+        list->current = node;
     return 0;
 }
 
@@ -162,7 +175,7 @@ int32_t ko_list_insert(ko_list *list, ko_list_node *node, int32_t position)
     return 0;
 }
 
-int32_t ko_list_node_detach(ko_list_node *node)
+[[gnu::noinline]] int32_t ko_list_node_detach(ko_list_node *node)
 {
     if (node == nullptr || node->attached == 0)
         return -1;
@@ -191,14 +204,16 @@ int32_t ko_list_node_detach(ko_list_node *node)
     return 0;
 }
 
-void ko_list_node_free(ko_list_node *node)
+[[gnu::noinline]] void ko_list_node_free(ko_list_node *node)
 {
     if (node == nullptr)
         return;
+    // The unlink leaves the releaser as it is; reading it first makes the
+    // smaller code.
+    ko_list_free_fn data_free = node->list->data_free;
     // Unlink first, so the list is consistent while the releaser runs.
     if (node->attached != 0)
         ko_list_node_detach(node);
-    ko_list_free_fn data_free = node->list->data_free;
     if (data_free != nullptr)
         data_free(node->data);
     else
@@ -212,12 +227,40 @@ void ko_list_remove(ko_list *list)
         ko_list_node_free(list->current);
 }
 
-void ko_list_clean(ko_list *list)
+namespace {
+
+// Releases every linked node, first to last, in one walk, and then empties
+// the list. Only for a list without a releaser: then nothing of the caller
+// runs between two releases to see the list half released, and the heap
+// sees the same calls in the same order as node by node.
+void release_chain(ko_list *list)
+{
+    ko_list_node *next = nullptr;
+    for (ko_list_node *node = list->first; node != nullptr; node = next) {
+        next = node->next;
+        std::free(node->data);
+        std::free(node);
+    }
+    list->first = nullptr;
+    list->tail = nullptr;
+    list->current = nullptr;
+    list->search_node = nullptr;
+    list->nodes = 0;
+}
+
+} // namespace
+
+[[gnu::noinline]] void ko_list_clean(ko_list *list)
 {
     if (list == nullptr)
         return;
-    // First to last, so a releaser sees the elements in list order. The
-    // first node is linked, so each release unlinks it and `first` moves on.
+    if (list->data_free == nullptr) {
+        release_chain(list);
+        return;
+    }
+    // First to last, so the releaser sees the elements in list order. The
+    // first node is linked, so each release unlinks it and `first` moves on:
+    // the list is consistent whenever the releaser runs.
     while (list->nodes > 0)
         ko_list_node_free(list->first); // NOLINT(clang-analyzer-unix.Malloc)
 }

@@ -1,7 +1,8 @@
 # Checks the built shared library as a loader sees it: exactly the operations
-# the header declares are exported and no data, the SONAME, libc as the only
-# dependency, full RELRO, no text relocations, no executable stack and, when
-# asked, the machine and the size of .text.
+# the header declares are exported and no data, calls between them bound
+# inside the library, the SONAME, libc as the only dependency, full RELRO, no
+# text relocations, no executable stack and, when asked, the machine and the
+# size of .text.
 # cmake -DLIB=... -DHEADER=... -DNM=... -DREADELF=... [-DMACHINE=...] [-DMAX_TEXT=...] -P abi.cmake
 
 file(READ ${HEADER} header)
@@ -27,6 +28,18 @@ endforeach()
 list(SORT exported)
 if(NOT exported STREQUAL declared)
   message(FATAL_ERROR "exported:\n${exported}\ndeclared:\n${declared}")
+endif()
+
+# An operation the library calls itself would appear in a dynamic relocation
+# (its PLT slot or GOT entry on amd64) or among the global entries of the
+# MIPS GOT: the call would go through the loader's binding, which a preloaded
+# library could redirect in the middle of another operation.
+execute_process(COMMAND ${READELF} -r -A --wide ${LIB} OUTPUT_VARIABLE bindings
+  COMMAND_ERROR_IS_FATAL ANY)
+string(REGEX MATCHALL "[^\n]*ko_list_[^\n]*" bound "${bindings}")
+if(bound)
+  list(JOIN bound "\n" bound)
+  message(FATAL_ERROR "operations called through the PLT or GOT:\n${bound}")
 endif()
 
 execute_process(COMMAND ${READELF} -dlhSW ${LIB} OUTPUT_VARIABLE elf COMMAND_ERROR_IS_FATAL ANY)

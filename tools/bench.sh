@@ -1,8 +1,13 @@
 #!/bin/sh
 # Builds the benchmark program in release mode (preset `bench`) and runs it:
-# koList against a hand-written baseline and std::list, ending with a table of
-# median times and the ratio koList / baseline. Extra arguments go to the
-# benchmark program (Google Benchmark flags, e.g. --benchmark_filter=walk).
+# koList against a hand-written baseline library, the same steps inlined (the
+# floor of call-free code) and std::list. Arguments go to the program:
+#   sh tools/bench.sh                  wall time, ending with a table of median
+#                                      times and the ratio koList / baseline
+#                                      (Google Benchmark flags accepted, e.g.
+#                                      --benchmark_filter=walk)
+#   sh tools/bench.sh --instructions   instructions per operation, counted
+#                                      under valgrind's callgrind
 set -eu
 cd "$(dirname "$0")/.."
 sh tools/setup.sh

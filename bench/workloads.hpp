@@ -1,0 +1,282 @@
+// SPDX-License-Identifier: MIT
+// The benchmark's workloads, each written once for the four implementations
+// of impls.hpp and measured two ways by the benchmark program: timed by
+// Google Benchmark (bench.cpp) and counted in instructions under callgrind
+// (count.cpp).
+//
+// A workload is a class template over the implementation:
+//  - its constructor takes the data for a size and prepares, unmeasured, the
+//    state a run starts from;
+//  - reset(), where there is one, restores that state, unmeasured, before
+//    every timed run;
+//  - run() is the measured work;
+//  - operations(n) is how many operations one run on n elements makes: the
+//    instruction count is given per operation.
+// To add a workload, write its class template below and list it in
+// workloads().
+#pragma once
+
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <cstdint>
+#include <map>
+#include <random>
+#include <vector>
+
+#include "impls.hpp"
+
+namespace bench {
+
+constexpr size_t kQueries = 16; // positions per run
+constexpr size_t kSteps = 1024; // churn steps per run
+constexpr int32_t kKeys = 64;   // list keys are 0..63: a search matches 1 in 64
+constexpr int32_t kSearchKey = 7;
+
+// Search: a plain equality test. Sort: the difference of the keys (they are
+// below 2^20, so it cannot overflow).
+[[gnu::noinline]] inline int32_t cmp_equal(const void *a, const void *b)
+{
+    return key_of(a) == key_of(b) ? 0 : 1;
+}
+[[gnu::noinline]] inline int32_t cmp_difference(const void *a, const void *b)
+{
+    return key_of(a) - key_of(b);
+}
+
+// The comparison as a pointer the compiler cannot see through, so that the
+// inlined floor makes the same indirect calls as the libraries.
+inline ko_list_cmp_fn opaque(ko_list_cmp_fn cmp)
+{
+    benchmark::DoNotOptimize(cmp);
+    return cmp;
+}
+
+struct Data {
+    std::vector<int32_t> keys;      // list contents
+    std::vector<int32_t> wide;      // sort input, random below 2^20
+    std::vector<int32_t> positions; // random positions below n
+    std::vector<Step> steps;        // churn steps
+};
+
+// The same pseudo-random data for every implementation of a size.
+inline const Data &data_for(int64_t n)
+{
+    static std::map<int64_t, Data> cache;
+    auto [it, fresh] = cache.try_emplace(n);
+    Data &d = it->second;
+    if (fresh) {
+        std::mt19937 rng(static_cast<uint32_t>(n));
+        auto below = [&rng](int64_t bound) {
+            return static_cast<int32_t>(rng() % static_cast<uint64_t>(bound));
+        };
+        for (int64_t i = 0; i < n; i++) {
+            d.keys.push_back(below(kKeys));
+            d.wide.push_back(below(1 << 20));
+        }
+        for (size_t i = 0; i < kQueries; i++)
+            d.positions.push_back(below(n));
+        for (size_t i = 0; i < kSteps; i++)
+            d.steps.push_back(Step{below(kKeys), below(33) - 16, below(2) == 1});
+    }
+    return d;
+}
+
+// Every workload starts from a trimmed heap, so that the nodes of a list are
+// laid out in the order they are made, whatever ran before: otherwise the
+// free chunks left by an earlier workload (up to 10^6 nodes scattered by the
+// churn) decide the walking speed more than the code does.
+inline void fresh_heap() { malloc_trim(0); }
+
+template <class Impl> void fill(Impl &impl, const std::vector<int32_t> &keys)
+{
+    for (int32_t key : keys)
+        impl.push_back(key);
+}
+
+// ---- Workloads -----------------------------------------------------------
+
+// Make n nodes, fill and append them, then release the whole list.
+template <class Impl> class Build {
+public:
+    explicit Build(const Data &d) : keys_(d.keys)
+    {
+        fresh_heap();
+        // The pages are mapped and the chunks wait in the heap, so a run
+        // measures the allocator and the list, not first-touch faults.
+        Impl warm;
+        fill(warm, keys_);
+    }
+    void run()
+    {
+        Impl impl;
+        fill(impl, keys_);
+    }
+    static int64_t operations(int64_t n) { return n; }
+
+private:
+    const std::vector<int32_t> &keys_;
+};
+
+// First to last, reading each element.
+template <class Impl> class Walk {
+public:
+    explicit Walk(const Data &d)
+    {
+        fresh_heap();
+        fill(impl_, d.keys);
+    }
+    void run() { benchmark::DoNotOptimize(impl_.walk()); }
+    static int64_t operations(int64_t n) { return n; }
+
+private:
+    Impl impl_;
+};
+
+// kQueries times: the node at a random position, then that node's position.
+template <class Impl> class Positions {
+public:
+    explicit Positions(const Data &d) : positions_(d.positions)
+    {
+        fresh_heap();
+        fill(impl_, d.keys);
+    }
+    void run()
+    {
+        int64_t sum = 0;
+        for (int32_t pos : positions_)
+            sum += impl_.position(pos);
+        benchmark::DoNotOptimize(sum);
+    }
+    static int64_t operations(int64_t) { return kQueries; }
+
+private:
+    Impl impl_;
+    const std::vector<int32_t> &positions_;
+};
+
+// All matches of a key, forward and then backward.
+template <class Impl> class Search {
+public:
+    explicit Search(const Data &d)
+    {
+        fresh_heap();
+        fill(impl_, d.keys);
+    }
+    void run() { benchmark::DoNotOptimize(impl_.search(cmp_, &key_)); }
+    static int64_t operations(int64_t n) { return 2 * n; }
+
+private:
+    Impl impl_;
+    const Elem key_{kSearchKey, {}};
+    const ko_list_cmp_fn cmp_ = opaque(cmp_equal);
+};
+
+// kSteps random insert / move / unlink-and-release steps at the cursor.
+template <class Impl> class Churn {
+public:
+    explicit Churn(const Data &d) : steps_(d.steps)
+    {
+        fresh_heap();
+        fill(impl_, d.keys);
+        impl_.rewind();
+    }
+    void run() { impl_.churn(steps_.data(), steps_.size()); }
+    static int64_t operations(int64_t) { return kSteps; }
+
+private:
+    Impl impl_;
+    const std::vector<Step> &steps_;
+};
+
+// Sort random data, refilled before every timed run.
+template <class Impl> class Sort {
+public:
+    explicit Sort(const Data &d) : wide_(d.wide)
+    {
+        fresh_heap();
+        fill(impl_, wide_);
+    }
+    void reset() { impl_.refill(wide_.data()); }
+    void run() { impl_.sort(cmp_); }
+    static int64_t operations(int64_t n) { return n * (n - 1) / 2; }
+
+private:
+    Impl impl_;
+    const std::vector<int32_t> &wide_;
+    const ko_list_cmp_fn cmp_ = opaque(cmp_difference);
+};
+
+// ---- Measuring -------------------------------------------------------------
+
+// Times a workload on the size given as the benchmark's argument.
+template <class Work> void timed(benchmark::State &state)
+{
+    Work work(data_for(state.range(0)));
+    for (auto _ : state) {
+        if constexpr (requires { work.reset(); }) {
+            state.PauseTiming();
+            work.reset();
+            state.ResumeTiming();
+        }
+        work.run();
+        benchmark::ClobberMemory();
+    }
+}
+
+// Calls run(work). Callgrind counts only inside this function (count.cpp).
+extern "C" void kolist_counted(void (*run)(void *), void *work);
+
+// Prepares a workload on n elements, runs it once inside kolist_counted()
+// and returns its number of operations.
+template <class Work> int64_t counted(int64_t n)
+{
+    Work work(data_for(n));
+    kolist_counted([](void *w) { static_cast<Work *>(w)->run(); }, &work);
+    return Work::operations(n);
+}
+
+constexpr int kImpls = 4;
+inline const char *const kImplNames[kImpls] = {"koList", "baseline", "floor", "std::list"};
+
+struct Workload {
+    const char *name;
+    const char *per; // what one operation of the instruction count is
+    std::vector<int64_t> sizes;
+    void (*time[kImpls])(benchmark::State &);
+    int64_t (*count[kImpls])(int64_t n);
+};
+
+// One workload on the four implementations, in the order of kImplNames.
+template <template <class> class Work>
+Workload workload(const char *name, const char *per, std::vector<int64_t> sizes)
+{
+    return {name,
+            per,
+            std::move(sizes),
+            {timed<Work<KoImpl>>, timed<Work<BaselineImpl>>, timed<Work<FloorImpl>>,
+             timed<Work<StdImpl>>},
+            {counted<Work<KoImpl>>, counted<Work<BaselineImpl>>, counted<Work<FloorImpl>>,
+             counted<Work<StdImpl>>}};
+}
+
+// Every workload, in table order.
+inline const std::vector<Workload> &workloads()
+{
+    const std::vector<int64_t> sizes = {100, 10'000, 1'000'000};
+    static const std::vector<Workload> all = {
+        workload<Build>("build", "node", sizes),
+        workload<Walk>("walk", "element", sizes),
+        workload<Positions>("positions", "query", sizes),
+        workload<Search>("search", "element compared", sizes),
+        workload<Churn>("churn", "step", sizes),
+        workload<Sort>("sort", "comparison", {1'000, 4'000}),
+    };
+    return all;
+}
+
+// The instruction mode of the benchmark program (count.cpp).
+int count_one(const char *cell);
+int instruction_table();
+
+} // namespace bench
