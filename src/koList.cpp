@@ -13,7 +13,7 @@
 //  - an unlinked node (`attached` 0) has null `prev` and `next`;
 //  - `current` and `search_node` are null or on a node linked into this list.
 //    Only ko_list_node_detach() takes a node out of a chain, and it moves
-//    the cursors; release_chain() ends a whole chain and both cursors at once.
+//    the cursors; every release of a linked node goes through it.
 
 #include <cstdlib>
 #include <cstring>
@@ -227,40 +227,13 @@ void ko_list_remove(ko_list *list)
         ko_list_node_free(list->current);
 }
 
-namespace {
-
-// Releases every linked node, first to last, in one walk, and then empties
-// the list. Only for a list without a releaser: then nothing of the caller
-// runs between two releases to see the list half released, and the heap
-// sees the same calls in the same order as node by node.
-void release_chain(ko_list *list)
-{
-    ko_list_node *next = nullptr;
-    for (ko_list_node *node = list->first; node != nullptr; node = next) {
-        next = node->next;
-        std::free(node->data);
-        std::free(node);
-    }
-    list->first = nullptr;
-    list->tail = nullptr;
-    list->current = nullptr;
-    list->search_node = nullptr;
-    list->nodes = 0;
-}
-
-} // namespace
-
 [[gnu::noinline]] void ko_list_clean(ko_list *list)
 {
     if (list == nullptr)
         return;
-    if (list->data_free == nullptr) {
-        release_chain(list);
-        return;
-    }
     // First to last, so the releaser sees the elements in list order. The
     // first node is linked, so each release unlinks it and `first` moves on:
-    // the list is consistent whenever the releaser runs.
+    // the list is consistent whenever the releaser or the heap runs.
     while (list->nodes > 0)
         ko_list_node_free(list->first); // NOLINT(clang-analyzer-unix.Malloc)
 }
