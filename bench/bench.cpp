@@ -222,9 +222,9 @@ int main(int argc, char **argv)
         for (int64_t n : w.sizes)
             data_for(n); // made now, not between a trimmed heap and a list
     for (const Workload &w : workloads())
-        for (int i = 0; i < kImpls; i++)
+        for (size_t i = 0; i < w.columns.size(); i++)
             for (int64_t n : w.sizes)
-                benchmark::RegisterBenchmark((std::string(w.name) + "/" + kImplNames[i]).c_str(),
+                benchmark::RegisterBenchmark((std::string(w.name) + "/" + w.columns[i]).c_str(),
                                              w.time[i])
                     ->Arg(n)
                     ->Unit(benchmark::kNanosecond);

@@ -37,9 +37,9 @@ double totals(const std::string &path)
     return -1;
 }
 
-// Instructions per operation of one workload on one implementation, from a
-// child process `--count=<workload index>/<implementation index>` under
-// callgrind, which prints its number of operations; -1 if it failed.
+// Instructions per operation of one workload on one of its columns, from a
+// child process `--count=<workload index>/<column index>` under callgrind,
+// which prints its number of operations; -1 if it failed.
 double per_operation(size_t workload, int impl)
 {
     char out[] = "/tmp/kolist-callgrind-XXXXXX";
@@ -68,13 +68,11 @@ double per_operation(size_t workload, int impl)
 
 int count_one(const char *cell)
 {
-    size_t workload = 0;
-    int impl = 0;
-    if (std::sscanf(cell, "%zu/%d", &workload, &impl) != 2 || workload >= workloads().size() ||
-        impl < 0 || impl >= kImpls)
+    size_t row = 0, column = 0;
+    if (std::sscanf(cell, "%zu/%zu", &row, &column) != 2 || row >= workloads().size() ||
+        column >= workloads()[row].count.size())
         return 2;
-    std::printf("%lld\n",
-                static_cast<long long>(workloads()[workload].count[impl](kCountedSize)));
+    std::printf("%lld\n", static_cast<long long>(workloads()[row].count[column](kCountedSize)));
     return 0;
 }
 

@@ -20,6 +20,7 @@
 #include <malloc.h>
 
 #include <cstdint>
+#include <iterator>
 #include <map>
 #include <random>
 #include <vector>
@@ -239,12 +240,14 @@ template <class Work> int64_t counted(int64_t n)
 constexpr int kImpls = 4;
 inline const char *const kImplNames[kImpls] = {"koList", "baseline", "floor", "std::list"};
 
+// A row of a table: one workload, timed and counted on each of its columns.
 struct Workload {
     const char *name;
     const char *per; // what one operation of the instruction count is
     std::vector<int64_t> sizes;
-    void (*time[kImpls])(benchmark::State &);
-    int64_t (*count[kImpls])(int64_t n);
+    std::vector<const char *> columns;
+    std::vector<void (*)(benchmark::State &)> time;
+    std::vector<int64_t (*)(int64_t n)> count;
 };
 
 // One workload on the four implementations, in the order of kImplNames.
@@ -254,6 +257,7 @@ Workload workload(const char *name, const char *per, std::vector<int64_t> sizes)
     return {name,
             per,
             std::move(sizes),
+            {std::begin(kImplNames), std::end(kImplNames)},
             {timed<Work<KoImpl>>, timed<Work<BaselineImpl>>, timed<Work<FloorImpl>>,
              timed<Work<StdImpl>>},
             {counted<Work<KoImpl>>, counted<Work<BaselineImpl>>, counted<Work<FloorImpl>>,
