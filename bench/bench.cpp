@@ -3,13 +3,15 @@
 // run, on koList, on the hand-written baseline library, on the same steps
 // inlined (the floor) and on std::list, see impls.hpp. At the end it prints a
 // markdown table of median CPU times per iteration and the ratio koList /
-// baseline.
+// baseline, then the table of one sort of a ko::list done three ways (the C
+// API, ko::list::sort with a captureless and with a capturing lambda) with
+// the ratios to the C API.
 //
 // Defaults (any --benchmark_* flag on the command line overrides them):
 // 7 repetitions of at least 0.1 s each, randomly interleaved, median kept.
 //
-// With --instructions instead, it prints the table of instructions per
-// operation counted under callgrind (count.cpp).
+// With --instructions instead, it prints the same two tables in instructions
+// per operation counted under callgrind (count.cpp).
 
 #include <benchmark/benchmark.h>
 #include <malloc.h>
@@ -55,6 +57,27 @@ template <class Impl> std::vector<uint64_t> results(const Data &d)
     return out;
 }
 
+// The sort workload's data sorted in a ko::list<Elem> by `Way`, as a digest.
+template <class Way> uint64_t sorted_by(const Data &d)
+{
+    KoCppImpl impl;
+    fill(impl, d.wide);
+    Way{}(impl.list);
+    return impl.walk();
+}
+
+// Whether the three ways of the sort table give the order std::sort gives.
+bool sort_ways_agree(const Data &d)
+{
+    std::vector<int32_t> keys = d.wide;
+    std::ranges::sort(keys);
+    uint64_t expected = 0;
+    for (int32_t key : keys)
+        expected = mix(expected, key);
+    return sorted_by<CApiSort>(d) == expected && sorted_by<CapturelessSort>(d) == expected &&
+           sorted_by<CapturingSort>(d) == expected;
+}
+
 // Heap bytes in use per node after making n nodes (chunk headers included).
 template <class Impl> double heap_per_node(int32_t n)
 {
@@ -73,6 +96,10 @@ bool checks()
                 ko == results<StdImpl>(d);
     std::printf("Same results in koList, baseline, floor and std::list: %s\n",
                 same ? "yes" : "NO");
+    const bool sorts = sort_ways_agree(d);
+    std::printf("Same order from ko_list_sort and ko::list::sort (captureless and capturing) "
+                "as from std::sort: %s\n",
+                sorts ? "yes" : "NO");
 
     std::printf("Heap bytes per node (mallinfo2, 16-byte element): koList %.1f, "
                 "baseline %.1f, floor %.1f, std::list %.1f\n",
@@ -92,7 +119,7 @@ bool checks()
     std::printf("ko_list_move_current(+INT32_MAX) on 100 nodes: %lld ns, stops at the end: %s\n",
                 static_cast<long long>(ns), stops ? "yes" : "NO");
     std::fflush(stdout);
-    return same && stops;
+    return same && sorts && stops;
 }
 
 // ---- Table -----------------------------------------------------------------
@@ -194,6 +221,29 @@ void print_table(TableReporter &reporter)
     std::printf("\n%d of %d ratios within 1.05.\n", total - over, total);
 }
 
+// The sort table: the median times of the ways of sorting a ko::list<Elem>
+// and the ratio of each to the first, the C API.
+void print_sort_table(TableReporter &reporter)
+{
+    const Workload &w = sort_ways();
+    std::printf("\nSorting a ko::list: median CPU time per iteration; ratios to the C API.\n\n");
+    print_ratios_header(w, "size");
+    for (int64_t n : w.sizes) {
+        std::vector<double> t;
+        for (const char *column : w.columns)
+            t.push_back(reporter.cells[{std::string(w.name) + "/" + column, std::to_string(n)}]
+                            .value());
+        if (std::ranges::any_of(t, [](double ns) { return ns <= 0; }))
+            continue; // filtered out
+        std::printf("| %lld |", static_cast<long long>(n));
+        for (double ns : t)
+            std::printf(" %s |", time_text(ns).c_str());
+        for (size_t i = 1; i < t.size(); i++)
+            std::printf(" %.2f |", t[i] / t[0]);
+        std::printf("\n");
+    }
+}
+
 } // namespace
 } // namespace bench
 
@@ -218,19 +268,20 @@ int main(int argc, char **argv)
 
     if (!checks())
         return 1;
-    for (const Workload &w : workloads())
-        for (int64_t n : w.sizes)
+    for (const Workload *w : rows())
+        for (int64_t n : w->sizes)
             data_for(n); // made now, not between a trimmed heap and a list
-    for (const Workload &w : workloads())
-        for (int i = 0; i < kImpls; i++)
-            for (int64_t n : w.sizes)
-                benchmark::RegisterBenchmark((std::string(w.name) + "/" + kImplNames[i]).c_str(),
-                                             w.time[i])
+    for (const Workload *w : rows())
+        for (size_t i = 0; i < w->columns.size(); i++)
+            for (int64_t n : w->sizes)
+                benchmark::RegisterBenchmark((std::string(w->name) + "/" + w->columns[i]).c_str(),
+                                             w->time[i])
                     ->Arg(n)
                     ->Unit(benchmark::kNanosecond);
     TableReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     print_table(reporter);
+    print_sort_table(reporter);
     benchmark::Shutdown();
     return 0;
 }

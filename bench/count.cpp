@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The instruction mode of the benchmark program: every workload on every
-// implementation runs once, at one size, in a process of its own under
+// implementation, and the sort of a ko::list each of three ways (the sort
+// table), runs once, at one size, in a process of its own under
 // valgrind's callgrind, which counts the instructions executed inside
 // kolist_counted() only (the run and everything it calls, the heap included;
 // not the preparation). The counts do not depend on the machine's load.
@@ -12,7 +13,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "workloads.hpp"
 
@@ -37,10 +40,10 @@ double totals(const std::string &path)
     return -1;
 }
 
-// Instructions per operation of one workload on one implementation, from a
-// child process `--count=<workload index>/<implementation index>` under
+// Instructions per operation of one row on one of its columns, from a child
+// process `--count=<row index>/<column index>` (indices into rows()) under
 // callgrind, which prints its number of operations; -1 if it failed.
-double per_operation(size_t workload, int impl)
+double per_operation(size_t row, size_t column)
 {
     char out[] = "/tmp/kolist-callgrind-XXXXXX";
     int fd = mkstemp(out);
@@ -51,7 +54,7 @@ double per_operation(size_t workload, int impl)
                           "--toggle-collect=kolist_counted --callgrind-out-file=" +
                           std::string(out) + " " +
                           std::filesystem::read_symlink("/proc/self/exe").string() +
-                          " --count=" + std::to_string(workload) + "/" + std::to_string(impl) +
+                          " --count=" + std::to_string(row) + "/" + std::to_string(column) +
                           " 2>/dev/null";
     long long operations = 0;
     FILE *child = popen(command.c_str(), "r");
@@ -64,17 +67,42 @@ double per_operation(size_t workload, int impl)
     return instructions / static_cast<double>(operations);
 }
 
+// The sort table: instructions per comparison of the ways of sorting a
+// ko::list<Elem> and the ratio of each to the first, the C API.
+int sort_table()
+{
+    const Workload &w = sort_ways();
+    const size_t row = rows().size() - 1;
+    std::printf("\nSorting a ko::list: instructions per operation (n = %lld); ratios to the "
+                "C API.\n\n",
+                static_cast<long long>(kCountedSize));
+    print_ratios_header(w, "per");
+    std::vector<double> counts;
+    for (size_t i = 0; i < w.columns.size(); i++) {
+        counts.push_back(per_operation(row, i));
+        if (counts.back() < 0) {
+            std::fprintf(stderr, "counting %s %s failed\n", w.name, w.columns[i]);
+            return 1;
+        }
+    }
+    std::printf("| %s |", w.per);
+    for (double count : counts)
+        std::printf(" %.2f |", count);
+    for (size_t i = 1; i < counts.size(); i++)
+        std::printf(" %.3f |", counts[i] / counts[0]);
+    std::printf("\n");
+    return 0;
+}
+
 } // namespace
 
 int count_one(const char *cell)
 {
-    size_t workload = 0;
-    int impl = 0;
-    if (std::sscanf(cell, "%zu/%d", &workload, &impl) != 2 || workload >= workloads().size() ||
-        impl < 0 || impl >= kImpls)
+    size_t row = 0, column = 0;
+    if (std::sscanf(cell, "%zu/%zu", &row, &column) != 2 || row >= rows().size() ||
+        column >= rows()[row]->count.size())
         return 2;
-    std::printf("%lld\n",
-                static_cast<long long>(workloads()[workload].count[impl](kCountedSize)));
+    std::printf("%lld\n", static_cast<long long>(rows()[row]->count[column](kCountedSize)));
     return 0;
 }
 
@@ -88,7 +116,7 @@ int instruction_table()
     int total = 0, over = 0;
     for (size_t w = 0; w < workloads().size(); w++) {
         double counts[kImpls];
-        for (int i = 0; i < kImpls; i++) {
+        for (size_t i = 0; i < std::size(counts); i++) {
             counts[i] = per_operation(w, i);
             if (counts[i] < 0) {
                 std::fprintf(stderr, "counting %s on %s failed (is valgrind installed?)\n",
@@ -108,7 +136,7 @@ int instruction_table()
     }
     std::printf("\n%d of %d workloads at or below the baseline (ratio 1.000 or less).\n",
                 total - over, total);
-    return 0;
+    return sort_table();
 }
 
 } // namespace bench

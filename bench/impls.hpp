@@ -14,6 +14,10 @@
 //                per node, element stored inline).
 //
 // Each offers: push_back, walk, position, search, rewind, churn, refill, sort.
+//
+// Beside them, KoCppImpl is koList through its C++ interface, ko::list<Elem>,
+// with only what the sort table needs (push_back, walk, refill): that table
+// sorts its list three ways (workloads.hpp).
 #pragma once
 
 #include <cstdint>
@@ -23,6 +27,7 @@
 
 #include "baseline.h"
 #include "koList.h"
+#include "koList.hpp"
 
 namespace bench {
 
@@ -334,6 +339,24 @@ struct StdImpl {
     {
         // std::list::sort is a merge sort, O(n log n): not the same algorithm.
         list.sort([cmp](const Elem &a, const Elem &b) { return cmp(&a, &b) < 0; });
+    }
+};
+
+struct KoCppImpl {
+    ko::list<Elem> list;
+
+    void push_back(int32_t key) { list.push_back(Elem{key, {}}); }
+    uint64_t walk() const
+    {
+        uint64_t digest = 0;
+        for (const Elem &e : list)
+            digest = mix(digest, e.key);
+        return digest;
+    }
+    void refill(const int32_t *keys)
+    {
+        for (Elem &e : list)
+            e.key = *keys++;
     }
 };
 

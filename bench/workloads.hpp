@@ -13,13 +13,17 @@
 //  - operations(n) is how many operations one run on n elements makes: the
 //    instruction count is given per operation.
 // To add a workload, write its class template below and list it in
-// workloads().
+// workloads(). The sort table's row, sort_ways(), is a workload too, whose
+// columns are three ways of sorting a ko::list<Elem> instead of the four
+// implementations.
 #pragma once
 
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <iterator>
 #include <map>
 #include <random>
 #include <vector>
@@ -207,6 +211,50 @@ private:
     const ko_list_cmp_fn cmp_ = opaque(cmp_difference);
 };
 
+// ---- Sorting a ko::list three ways -----------------------------------------
+//
+// The same order as the sort workload (by the difference of the keys), given
+// to the C API as a C function, and to ko::list::sort as a lambda that
+// captures nothing (made afresh in each callback) and as one that captures a
+// reference to the field it compares (reached through a per-thread slot).
+
+struct CApiSort {
+    void operator()(ko::list<Elem> &list) const { ko_list_sort(list.get(), cmp_difference); }
+};
+
+struct CapturelessSort {
+    void operator()(ko::list<Elem> &list) const
+    {
+        list.sort([](const Elem &a, const Elem &b) { return a.key - b.key; });
+    }
+};
+
+struct CapturingSort {
+    int32_t Elem::*field = &Elem::key; // state: which field orders the elements
+    void operator()(ko::list<Elem> &list) const
+    {
+        list.sort([&field = field](const Elem &a, const Elem &b) { return a.*field - b.*field; });
+    }
+};
+
+// The sort workload on a ko::list<Elem>, sorted `Way`.
+template <class Way> class SortBy {
+public:
+    explicit SortBy(const Data &d) : wide_(d.wide)
+    {
+        fresh_heap();
+        fill(impl_, wide_);
+    }
+    void reset() { impl_.refill(wide_.data()); }
+    void run() { way_(impl_.list); }
+    static int64_t operations(int64_t n) { return Sort<KoImpl>::operations(n); }
+
+private:
+    KoCppImpl impl_;
+    const std::vector<int32_t> &wide_;
+    Way way_;
+};
+
 // ---- Measuring -------------------------------------------------------------
 
 // Times a workload on the size given as the benchmark's argument.
@@ -239,12 +287,14 @@ template <class Work> int64_t counted(int64_t n)
 constexpr int kImpls = 4;
 inline const char *const kImplNames[kImpls] = {"koList", "baseline", "floor", "std::list"};
 
+// A row of a table: one workload, timed and counted on each of its columns.
 struct Workload {
     const char *name;
     const char *per; // what one operation of the instruction count is
     std::vector<int64_t> sizes;
-    void (*time[kImpls])(benchmark::State &);
-    int64_t (*count[kImpls])(int64_t n);
+    std::vector<const char *> columns;
+    std::vector<void (*)(benchmark::State &)> time;
+    std::vector<int64_t (*)(int64_t n)> count;
 };
 
 // One workload on the four implementations, in the order of kImplNames.
@@ -254,6 +304,7 @@ Workload workload(const char *name, const char *per, std::vector<int64_t> sizes)
     return {name,
             per,
             std::move(sizes),
+            {std::begin(kImplNames), std::end(kImplNames)},
             {timed<Work<KoImpl>>, timed<Work<BaselineImpl>>, timed<Work<FloorImpl>>,
              timed<Work<StdImpl>>},
             {counted<Work<KoImpl>>, counted<Work<BaselineImpl>>, counted<Work<FloorImpl>>,
@@ -273,6 +324,46 @@ inline const std::vector<Workload> &workloads()
         workload<Sort>("sort", "comparison", {1'000, 4'000}),
     };
     return all;
+}
+
+// The sort table's one row: the sort workload on a ko::list<Elem>, sorted
+// the three ways, the C API first (the ratios are to it).
+inline const Workload &sort_ways()
+{
+    static const Workload row = {
+        "sort ways",
+        "comparison",
+        {1'000, 4'000},
+        {"C API", "captureless", "capturing"},
+        {timed<SortBy<CApiSort>>, timed<SortBy<CapturelessSort>>, timed<SortBy<CapturingSort>>},
+        {counted<SortBy<CApiSort>>, counted<SortBy<CapturelessSort>>,
+         counted<SortBy<CapturingSort>>}};
+    return row;
+}
+
+// Every row the program measures: the workloads, then the sort table's.
+inline std::vector<const Workload *> rows()
+{
+    std::vector<const Workload *> all;
+    for (const Workload &w : workloads())
+        all.push_back(&w);
+    all.push_back(&sort_ways());
+    return all;
+}
+
+// The head of a table with a column per way of `w` and then the ratio of
+// each other way to the first; `first` names the leading column.
+inline void print_ratios_header(const Workload &w, const char *first)
+{
+    std::printf("| %s |", first);
+    for (const char *column : w.columns)
+        std::printf(" %s |", column);
+    for (size_t i = 1; i < w.columns.size(); i++)
+        std::printf(" %s / %s |", w.columns[i], w.columns[0]);
+    std::printf("\n|---|");
+    for (size_t i = 1; i < 2 * w.columns.size(); i++)
+        std::printf("---:|");
+    std::printf("\n");
 }
 
 // The instruction mode of the benchmark program (count.cpp).
