@@ -197,16 +197,23 @@ private:
         const T &earlier = *static_cast<const T *>(a);
         const T &later = *static_cast<const T *>(b);
         if constexpr (stateless<Cmp>)
-            return in_order(Cmp{}, earlier, later) ? 0 : 1;
+            return verdict(Cmp{}, earlier, later);
         else
-            return in_order(*sorting<Cmp>(), earlier, later) ? 0 : 1;
+            return verdict(*sorting<Cmp>(), earlier, later);
     }
-    template <class Cmp> static bool in_order(Cmp &&cmp, const T &earlier, const T &later) noexcept
+    // Above 0 when `earlier` goes after `later`: a "less" asked the other way
+    // round, an int32_t three-way result as it is, any other (<=>, wider
+    // integers) brought down to 1 or 0.
+    template <class Cmp>
+    static std::int32_t verdict(Cmp &&cmp, const T &earlier, const T &later) noexcept
     {
-        if constexpr (std::is_same_v<std::invoke_result_t<Cmp &, const T &, const T &>, bool>)
-            return !cmp(later, earlier);
+        using Result = std::invoke_result_t<Cmp &, const T &, const T &>;
+        if constexpr (std::is_same_v<Result, bool>)
+            return cmp(later, earlier);
+        else if constexpr (std::is_same_v<Result, std::int32_t>)
+            return cmp(earlier, later);
         else
-            return !(cmp(earlier, later) > 0);
+            return cmp(earlier, later) > 0 ? 1 : 0;
     }
 
     ko_list *l_;
