@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The four implementations the benchmark compares, behind one interface so
 // that every workload (workloads.hpp) is written once:
 //

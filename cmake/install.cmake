@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Installs the library with its SONAME links, the headers, a CMake package
 # (find_package(koList) gives koList::koList, and koList::cpp for the C++
 # interface) and koList.pc. The runtime component is what a machine that

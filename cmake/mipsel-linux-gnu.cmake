@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Cross build for 32-bit little-endian MIPS Linux with Debian's toolchain;
 # test programs run under qemu-user against the MIPS sysroot.
 set(CMAKE_SYSTEM_NAME Linux)

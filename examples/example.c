@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 /*
  * A list of sensor readings: filled, searched for every reading of one
  * temperature, walked, one reading removed, sorted by temperature and freed.

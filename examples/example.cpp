@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The readings of example.c through koList.hpp: filled, searched with a
 // captured threshold, sorted, one taken out, and freed by the destructors.
 // Built with -fno-exceptions: the wrapper needs no exceptions.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libFuzzer target: the bytes choose a start state and the moves of a walk
 // through the checker of the model tests, which compares every result,
 // callback call and record with the reference model. The fuzz build has no

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 /*
  * koList: doubly linked lists of fixed-size records, with a plain C ABI.
  *

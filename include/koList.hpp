@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // koList for C++: a typed, owning, header-only interface over the C library.
 //
 //   ko::list<T>  owns a ko_list of trivially copyable T (sizeof(T) bytes per

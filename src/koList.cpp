@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // koList: the list store (records, linking, release) and the navigation over
 // it (cursor, positions, search, sort).
 //

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Checks the built shared library as a loader sees it: exactly the operations
 # the header declares are exported and no data, calls between them bound
 # inside the library, the SONAME, libc as the only dependency, full RELRO, no

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Installs the build into a staging tree under its configured prefix
 # (DESTDIR), then builds and runs the examples against it (consumers.cmake).
 # cmake -DBUILD=... -DSOURCE=... -DWORK=... -DCC=... -DCXX=... -DFLAGS=... -P install.cmake

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The reference model follows the behaviour the library promises (and the
 // choices it settles), not the library's code: a list is a vector of node
 // slots with its cursors as slots; a node is its list, link state, data

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The checker shared by the model tests and the fuzz target. It plays moves
 // from one alphabet (every operation with its boundary arguments) on a
 // reference model and on the library, and compares the results, the callback

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The library against the reference model of tests/interpreter.cpp: every
 // short sequence of moves from every small start state, and long random walks.
 #include "support.hpp"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The heap interposer. It forwards to the allocator that malloc would
 // otherwise be (libc's, or AddressSanitizer's), under the second names both
 // export. The library allocates with malloc alone: a call to anything else

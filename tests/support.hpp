@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The test program's heap: malloc, calloc, realloc and free are interposed,
 // so that the library's heap calls can be counted, watched and refused.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // koList.hpp: ownership counted in heap blocks, refusals, iteration, the
 // cursor, search and sort.
 #include "koList.hpp"

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Builds the benchmark program in release mode (preset `bench`) and runs it:
 # koList against a hand-written baseline library, the same steps inlined (the
 # floor of call-free code) and std::list. Arguments go to the program:

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # The whole test suite: native, under AddressSanitizer and
 # UndefinedBehaviorSanitizer, under valgrind memcheck, and cross-built for
 # 32-bit little-endian MIPS under qemu-user; clang-tidy on the library; line

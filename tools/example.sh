@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Builds the library in release mode and runs the example program.
 set -eu
 cd "$(dirname "$0")/.."

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Installs what building and testing koList needs on Debian 12, natively and
 # for 32-bit little-endian MIPS under qemu-user, with coverage (gcovr),
 # fuzzing (clang's libFuzzer), benchmarks, clang-tidy, the manual pages, the
