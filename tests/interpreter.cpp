@@ -83,6 +83,7 @@ const std::vector<Move> kAlphabet = [] {
         {{.op = NODE_NEW, .l = 0, .refuse = 3}}, {{.op = GET_DATA, .a = 3}, kFirst},
         {{.op = ADD, .l = 1}, kLoose}, {{.op = ADD, .l = kLists}, kLoose}, {{.op = ADD, .l = 0}},
         {{.op = INSERT, .l = 0, .a = KO_LIST_INSERT_BEFORE}, kLoose}, {{.op = INSERT, .l = 0, .a = 2}, kLoose},
+        {{.op = INSERT, .l = 0, .a = -1}, kLoose},
         {{.op = INSERT, .l = 1}, kLoose}, {{.op = INSERT, .l = kLists}, kLoose},
         {{.op = FREE, .l = 1}}, {{.op = SET_CURRENT, .l = kLists}, kFirst}, {{.op = NODE_POS, .l = 1}, kFirst},
         {{.op = NODE_POS, .l = kLists}, kFirst}, {{.op = MOVE, .l = kLists, .a = 1}},
