@@ -52,12 +52,12 @@ constexpr int kNodes = 40; // node slots; -1 is the null node
 // One step: an operation with its arguments, exactly as the library gets them.
 struct Step {
     Op op = NEW;
-    int l = kLists;      // list slot
-    int n = -1;          // node slot
-    int32_t a = 0;       // size, position, count, direction or element, as `op` takes
-    int32_t key = 0;     // the search key
-    int mode = 0;        // the comparison (see order()), 0 for none; for new, the callbacks
-    int refuse = 0;      // 1 or 2: that heap request of the step is refused; 3: the allocator's
+    int l = kLists;  // list slot
+    int n = -1;      // node slot
+    int32_t a = 0;   // size, position, count, direction or element, as `op` takes
+    int32_t key = 0; // the search key
+    int mode = 0;    // the comparison (see order()), 0 for none; for new, the callbacks
+    int refuse = 0;  // 1 or 2: that heap request of the step is refused; 3: the allocator's
 };
 
 // A move names its node by role, resolved when it is played.
@@ -82,21 +82,23 @@ const std::vector<Move> kAlphabet = [] {
         {{.op = NODE_NEW, .l = 0, .refuse = 1}}, {{.op = NODE_NEW, .l = 0, .refuse = 2}},
         {{.op = NODE_NEW, .l = 0, .refuse = 3}}, {{.op = GET_DATA, .a = 3}, kFirst},
         {{.op = ADD, .l = 1}, kLoose}, {{.op = ADD, .l = kLists}, kLoose}, {{.op = ADD, .l = 0}},
-        {{.op = INSERT, .l = 0, .a = KO_LIST_INSERT_BEFORE}, kLoose}, {{.op = INSERT, .l = 0, .a = 2}, kLoose},
-        {{.op = INSERT, .l = 0, .a = -1}, kLoose},
+        {{.op = INSERT, .l = 0, .a = KO_LIST_INSERT_BEFORE}, kLoose},
+        {{.op = INSERT, .l = 0, .a = 2}, kLoose}, {{.op = INSERT, .l = 0, .a = -1}, kLoose},
         {{.op = INSERT, .l = 1}, kLoose}, {{.op = INSERT, .l = kLists}, kLoose},
-        {{.op = FREE, .l = 1}}, {{.op = SET_CURRENT, .l = kLists}, kFirst}, {{.op = NODE_POS, .l = 1}, kFirst},
-        {{.op = NODE_POS, .l = kLists}, kFirst}, {{.op = MOVE, .l = kLists, .a = 1}},
-        {{.op = MOVE, .l = 0}, kNone, 1}, {{.op = MOVE, .l = 0}, kNone, -1},
-        {{.op = GET_POS, .l = 0, .a = -1}, kNone, 1}, {{.op = GET_POS, .l = 0}, kNone, 1},
+        {{.op = FREE, .l = 1}}, {{.op = SET_CURRENT, .l = kLists}, kFirst},
+        {{.op = NODE_POS, .l = 1}, kFirst}, {{.op = NODE_POS, .l = kLists}, kFirst},
+        {{.op = MOVE, .l = kLists, .a = 1}}, {{.op = MOVE, .l = 0}, kNone, 1},
+        {{.op = MOVE, .l = 0}, kNone, -1}, {{.op = GET_POS, .l = 0, .a = -1}, kNone, 1},
+        {{.op = GET_POS, .l = 0}, kNone, 1},
         {{.op = SEARCH, .l = 0, .a = forward, .key = 2, .mode = 1}},
         {{.op = SEARCH, .l = 0, .a = backward, .key = 1, .mode = 1}},
         {{.op = SEARCH, .l = 0, .a = forward, .key = 7, .mode = 1}},
         {{.op = SEARCH, .l = 0, .a = backward, .mode = 3}},
         {{.op = SEARCH, .l = 0, .a = KO_LIST_SEARCH_DONE, .mode = 1}},
-        {{.op = SEARCH, .l = 0, .a = -1, .mode = 1}}, {{.op = SEARCH, .l = 0}}, {{.op = SEARCH, .mode = 1}},
-        {{.op = SEARCH_NEXT, .l = 0, .key = 2, .mode = 1}}, {{.op = SEARCH_NEXT, .l = 0, .mode = 3}},
-        {{.op = SEARCH_NEXT, .l = 0}}, {{.op = SEARCH_NEXT, .mode = 1}}, {{.op = SORT, .mode = 1}},
+        {{.op = SEARCH, .l = 0, .a = -1, .mode = 1}}, {{.op = SEARCH, .l = 0}},
+        {{.op = SEARCH, .mode = 1}}, {{.op = SEARCH_NEXT, .l = 0, .key = 2, .mode = 1}},
+        {{.op = SEARCH_NEXT, .l = 0, .mode = 3}}, {{.op = SEARCH_NEXT, .l = 0}},
+        {{.op = SEARCH_NEXT, .mode = 1}}, {{.op = SORT, .mode = 1}},
         {{.op = WRITE_DIR, .l = 0, .a = -1}}, {{.op = WRITE_DIR, .l = 0, .a = 7}},
     };
     // clang-format on
@@ -128,8 +130,8 @@ struct Call {
 // In static storage: logging must not allocate while the heap is watched.
 std::array<Call, 1024> calls; // a sort of 40 nodes compares 780 times
 size_t call_count;
-int cmp_mode;  // the comparison of the step, see order()
-bool refusing; // the allocator callback returns null
+int cmp_mode;                   // the comparison of the step, see order()
+bool refusing;                  // the allocator callback returns null
 constexpr uint8_t kFill = 0xA5; // what the allocator callback leaves in new data
 
 void log_call(Call call)
@@ -181,7 +183,10 @@ struct ListModel {
     int at(size_t i) const { return i < chain.size() ? chain[i] : -1; }
     int last() const { return chain.empty() ? -1 : chain.back(); }
     // The node's position; the chain's length when the node is not in it.
-    int place(int id) const { return static_cast<int>(std::ranges::find(chain, id) - chain.begin()); }
+    int place(int id) const
+    {
+        return static_cast<int>(std::ranges::find(chain, id) - chain.begin());
+    }
     bool operator==(const ListModel &) const = default;
 };
 struct NodeModel {
@@ -356,11 +361,13 @@ struct Checker::State : Models {
         auto *made = static_cast<ko_list_node *>(got.handle);
         const void *block = want.status == 1 || call_count == 0 ? got.handle : calls[0].a;
         if (asked)
-            expect_heap('m', record ? block : nullptr, node ? sizeof(ko_list_node) : sizeof(ko_list));
+            expect_heap('m', record ? block : nullptr,
+                        node ? sizeof(ko_list_node) : sizeof(ko_list));
         if (allocator_asked)
             expect({'a', nullptr, nullptr, static_cast<size_t>(m.size)});
         if (heap_asked)
-            expect_heap('m', data && made != nullptr ? made->data : nullptr, static_cast<size_t>(m.size));
+            expect_heap('m', data && made != nullptr ? made->data : nullptr,
+                        static_cast<size_t>(m.size));
         if (node && record && !data)
             expect_heap('x', block);
         if (want.status == 1 && !node)
@@ -488,7 +495,8 @@ struct Checker::State : Models {
         case SEARCH:
             if (searchable && (s.a == KO_LIST_SEARCH_FORWARD || s.a == KO_LIST_SEARCH_BACKWARD)) {
                 m.dir = s.a;
-                want.handle = search_from(m, s.a == KO_LIST_SEARCH_FORWARD ? m.at(0) : m.last(), s.mode);
+                want.handle =
+                    search_from(m, s.a == KO_LIST_SEARCH_FORWARD ? m.at(0) : m.last(), s.mode);
             }
             return library(s, [&] { got.handle = ko_list_search(m.h, cmp, &key, s.a); });
         case SEARCH_NEXT: // resumes one step past the search cursor; another state ends
@@ -520,9 +528,11 @@ struct Checker::State : Models {
     ko_list list_record(int l) const
     {
         const ListModel &m = lists[l];
-        return {handle(m.at(0)),          handle(m.last()), handle(m.current), handle(m.found),
-                const_cast<State *>(this), m.alloc,          m.release,         m.size,
-                m.dir,                     static_cast<int32_t>(m.chain.size())};
+        // clang-format off
+        return {handle(m.at(0)), handle(m.last()), handle(m.current), handle(m.found),
+                const_cast<State *>(this), m.alloc, m.release, m.size, m.dir,
+                static_cast<int32_t>(m.chain.size())};
+        // clang-format on
     }
     ko_list_node node_record(int id) const
     {
@@ -538,11 +548,8 @@ struct Checker::State : Models {
     }
     static std::string shown(int32_t v) { return " " + std::to_string(v); }
     template <class F>
-        requires std::is_function_v<F>
-    static std::string shown(F *f)
-    {
-        return f != nullptr ? " set" : " null";
-    }
+    requires std::is_function_v<F>
+    static std::string shown(F *f) { return f != nullptr ? " set" : " null"; }
     template <class Record> std::string text(const Record &r) const
     {
         std::string out;
@@ -601,11 +608,14 @@ struct Checker::State : Models {
     Step resolve(const Move &move) const
     {
         Step s = move.step;
-        const auto loose = std::ranges::find_if(nodes, [](const NodeModel &m) {
-            return m.h != nullptr && m.list == 0 && !m.linked;
-        });
-        const int roles[] = {-1,           lists[0].at(0),  lists[0].at(1),
-                             lists[0].last(), lists[0].current, static_cast<int>(loose - nodes),
+        const auto loose = std::ranges::find_if(
+            nodes, [](const NodeModel &m) { return m.h != nullptr && m.list == 0 && !m.linked; });
+        const int roles[] = {-1,
+                             lists[0].at(0),
+                             lists[0].at(1),
+                             lists[0].last(),
+                             lists[0].current,
+                             static_cast<int>(loose - nodes),
                              lists[1].at(0)};
         s.n = roles[move.role] < kNodes ? roles[move.role] : -1;
         s.a += move.scale * static_cast<int32_t>(lists[s.l].chain.size());
@@ -687,8 +697,8 @@ std::string Checker::report() const
     for (size_t i = 0; i < s.history.size(); i++) {
         const auto &[step, result] = s.history[i];
         text += std::to_string(i) + " " + kNames[step.op] + ":";
-        for (const int32_t v : {step.l < kLists ? step.l : -1, step.n, step.a, step.key, step.mode,
-                                step.refuse})
+        for (const int32_t v :
+             {step.l < kLists ? step.l : -1, step.n, step.a, step.key, step.mode, step.refuse})
             text += " " + std::to_string(v);
         text += " ->" + s.shown(result.status) + s.shown(result.handle) + "\n";
     }

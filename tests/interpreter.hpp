@@ -23,7 +23,7 @@ struct HeapHooks {
 extern const size_t kMoves; // the size of the alphabet
 
 class Checker {
-public:
+  public:
     // Without hooks (the fuzz build) heap calls are neither refused nor compared.
     explicit Checker(HeapHooks hooks);
     ~Checker();
@@ -41,7 +41,7 @@ public:
 
     struct State;
 
-private:
+  private:
     std::unique_ptr<State> state_;
 };
 

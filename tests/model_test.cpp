@@ -73,7 +73,8 @@ TEST_F(Model, EverySmallSequenceAgrees)
                 ASSERT_TRUE(failure.empty()) << failure;
             }
     // On stderr, which has no buffer to allocate.
-    std::fprintf(stderr, "%ld sequences of up to %ld moves from 20 start states\n", sequences, depth);
+    std::fprintf(stderr, "%ld sequences of up to %ld moves from 20 start states\n", sequences,
+                 depth);
 }
 
 // KOLIST_MODEL_SEED=<n> runs other seeds.

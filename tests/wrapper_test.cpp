@@ -16,7 +16,8 @@ using Ints = ko::list<int32_t>;
 using Vec = std::vector<int32_t>;
 using Matches = decltype(std::declval<Ints &>().search([](int32_t) { return true; }));
 
-static_assert(std::ranges::bidirectional_range<Ints> && std::ranges::bidirectional_range<const Ints>);
+static_assert(std::ranges::bidirectional_range<Ints> &&
+              std::ranges::bidirectional_range<const Ints>);
 static_assert(std::ranges::input_range<Matches> && !std::ranges::forward_range<Matches>);
 static_assert(std::is_nothrow_move_assignable_v<Ints> && !std::is_copy_constructible_v<Ints>);
 static_assert(std::is_nothrow_move_assignable_v<ko::node<int32_t>> &&
@@ -147,7 +148,8 @@ TEST_F(Wrapper, SortsByAnyComparison)
     auto sorted = [&list](auto cmp) { return list.sort(cmp), contents(list); };
     EXPECT_EQ(sorted(std::less<>{}), (Vec{1, 2, 3, 4, 5}));
     EXPECT_EQ(sorted(std::greater<>{}), (Vec{5, 4, 3, 2, 1}));
-    EXPECT_EQ(sorted([](const int32_t &a, const int32_t &b) { return a <=> b; }), (Vec{1, 2, 3, 4, 5}));
+    EXPECT_EQ(sorted([](const int32_t &a, const int32_t &b) { return a <=> b; }),
+              (Vec{1, 2, 3, 4, 5}));
     const int32_t k = 3;
     const auto by = [](int32_t m) { return [m](int32_t v) { return v % m; }; };
     EXPECT_TRUE(std::ranges::is_sorted(
