@@ -25,16 +25,16 @@
 #include "koList.h"
 #pragma GCC visibility pop
 
-// Where one operation uses another (ko_list_add attaches, ko_list_node_free
-// detaches, ko_list_remove and ko_list_clean free nodes, ko_list_free cleans,
-// ko_list_sort gets the first node), the call goes straight to the
-// definition here, never through the PLT or the GOT: the library is built
-// with -fno-semantic-interposition, so a preloaded library that replaces an
-// operation replaces it for the program, never a step inside another one.
-// The operations called that way are kept out of line ([[gnu::noinline]]):
-// inlined, each would be copied whole into its callers, hundreds of bytes of
-// MIPS code for a few instructions per call. ko_list_get_first, a load and
-// a store, is left to the compiler.
+// Where one operation uses another (ko_list_add, and ko_list_insert into an
+// empty list, attach; ko_list_node_free detaches; ko_list_remove and
+// ko_list_clean free nodes; ko_list_free cleans; ko_list_sort gets the first
+// node), the call goes straight to the definition here, never through the PLT
+// or the GOT: the library is built with -fno-semantic-interposition, so a
+// preloaded library that replaces an operation replaces it for the program,
+// never a step inside another one. The operations called that way are kept
+// out of line ([[gnu::noinline]]): inlined, each would be copied whole into
+// its callers, hundreds of bytes of MIPS code for a few instructions per
+// call. ko_list_get_first, a load and a store, is left to the compiler.
 
 namespace {
 
@@ -73,13 +73,6 @@ void *zeroed(size_t size)
     if (data != nullptr)
         std::memset(data, 0, size);
     return data;
-}
-
-// The first node of an empty list is also its first cursor position.
-void link_into_empty(ko_list *list, ko_list_node *node)
-{
-    link_between(list, node, nullptr, nullptr);
-    list->current = node;
 }
 
 } // namespace
@@ -160,10 +153,9 @@ int32_t ko_list_insert(ko_list *list, ko_list_node *node, int32_t position)
 {
     if (node == nullptr || node->attached != 0 || node->list != list)
         return -1;
-    if (list->nodes == 0) {
-        link_into_empty(list, node);
-        return 0;
-    }
+    // An empty list has no cursor to link at: the node joins it as attach does.
+    if (list->nodes == 0)
+        return ko_list_node_attach(node);
     ko_list_node *cursor = list->current;
     if (cursor == nullptr)
         return -1;
