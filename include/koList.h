@@ -21,9 +21,36 @@
  * nothing. Positions are 0-based, counted from `first`. Nothing here locks:
  * a list and its nodes are used by one thread at a time.
  *
- * The callbacks (allocator, releaser, comparison) run inside the operation
- * that calls them and must return to it normally: an exception thrown out of
- * one, or a longjmp out of one, leaves that operation half done.
+ * Rules for callbacks. The allocator, the releaser and the comparisons run
+ * inside the operation that calls them, in the caller's thread. With the list
+ * it was called for, a callback:
+ *  - may read it: its records, and the operations that only read
+ *    (ko_list_get_nodes, ko_list_get_current, ko_list_get_node_pos,
+ *    ko_list_node_get_data, ko_list_node_get_prev, ko_list_node_get_next);
+ *  - may move its current-node cursor (ko_list_get_first, ko_list_get_tail,
+ *    ko_list_get_next, ko_list_get_prev, ko_list_set_current,
+ *    ko_list_move_current, ko_list_get_pos): no operation that calls back
+ *    walks by that cursor, so it carries on unchanged, and the cursor stays
+ *    where the callback left it (ko_list_sort puts it on the first node
+ *    before its first comparison, not after its last);
+ *  - must not link, unlink or release its nodes, search it, sort it or free
+ *    it: the running operation would then read freed memory, lose its place
+ *    or never end.
+ * Other lists are free to use, for anything: lists share nothing.
+ *
+ * The library is built without unwind tables, so an exception cannot pass
+ * through it: a C++ exception thrown out of a callback ends the program
+ * through std::terminate (SIGABRT, status 134 in a shell), whatever catches
+ * it outside. Catch it inside the callback.
+ *
+ * After a longjmp out of a callback the list is valid: its chain, count and
+ * cursors hold, and every element is in exactly one node. The interrupted
+ * operation's own work is lost: out of an allocator, the new node's record
+ * leaks and the list is unchanged; out of a releaser, the node being released
+ * has already left the chain and leaks with whatever of its data the releaser
+ * kept, the nodes after it stay linked, and ko_list_free keeps the list, so it
+ * may be called again; out of a search's comparison, start a new search;
+ * out of a sort's comparison, the elements stay partly sorted.
  */
 #ifndef KOLIST_H
 #define KOLIST_H

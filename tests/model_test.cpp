@@ -91,29 +91,4 @@ TEST_F(Model, RandomWalksAgree)
     }
 }
 
-// The one thing the checker cannot see: the list as the releaser finds it
-// while it runs. The node has already left the chain.
-ko_list *watched;
-int releases;
-int32_t release_unlinked(void *data)
-{
-    int32_t linked = 0;
-    for (const ko_list_node *node = watched->first; node != nullptr; node = node->next, linked++)
-        EXPECT_NE(node->data, data) << "released while linked";
-    EXPECT_EQ(linked, watched->nodes);
-    releases++;
-    std::free(data);
-    return 0;
-}
-
-TEST_F(Model, TheReleaserSeesItsNodeUnlinked)
-{
-    watched = ko_list_new(1, nullptr, nullptr, release_unlinked);
-    for (int i = 0; i < 3; i++)
-        ko_list_add(watched, ko_list_node_new(watched));
-    ko_list_remove(watched);
-    ko_list_free(watched);
-    EXPECT_EQ(releases, 3);
-}
-
 } // namespace

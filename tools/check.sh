@@ -12,8 +12,9 @@ sh tools/setup.sh
 cmake --workflow --preset bench
 cmake --workflow --preset native
 clang-tidy --quiet -p build/native src/koList.cpp
-# gdb cannot run under valgrind: memcheck leaves out the gdb test.
-(cd build/native && ctest -T memcheck -LE gdb --output-on-failure)
+# gdb cannot run under valgrind, and valgrind counts an exception that ends
+# the program as a leak: memcheck leaves out both tests.
+(cd build/native && ctest -T memcheck -LE 'gdb|terminate' --output-on-failure)
 cmake --workflow --preset asan
 cmake --workflow --preset mipsel
 # Debian packages of both architectures, built, checked, and held to lintian.
