@@ -676,6 +676,17 @@ bool Checker::play(size_t move)
     return agreed;
 }
 
+bool Checker::locate_all()
+{
+    State &s = *state_;
+    bool agreed = true;
+    for (int32_t a = -1; agreed && a <= std::ssize(s.lists[0].chain); a++)
+        agreed = s.apply({.op = GET_POS, .l = 0, .a = a});
+    for (int id = -1; agreed && id < kNodes; id++)
+        agreed = (id >= 0 && s.nodes[id].h == nullptr) || s.apply({.op = NODE_POS, .l = 0, .n = id});
+    return agreed;
+}
+
 bool Checker::changed() const
 {
     return state_->changed;

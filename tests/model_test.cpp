@@ -3,6 +3,8 @@
 // short sequence of moves from every small start state, and long random walks.
 #include "support.hpp"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -75,6 +77,35 @@ TEST_F(Model, EverySmallSequenceAgrees)
     // On stderr, which has no buffer to allocate.
     std::fprintf(stderr, "%ld sequences of up to %ld moves from 20 start states\n", sequences,
                  depth);
+}
+
+// Positions are walked from either end: every one, and every node's, on
+// lists of 0 to 9 nodes, beside a node of another list and an unlinked node.
+TEST_F(Model, EveryPositionAgrees)
+{
+    for (int length = 0; length <= 9; length++) {
+        model::Checker checker(heap::hooks);
+        const bool agreed = checker.start(length, -1, 0) && checker.locate_all() && checker.finish();
+        ASSERT_TRUE(agreed) << checker.report();
+    }
+}
+
+// ko_list_get_node_pos never reads the node asked about: a handle into a page
+// that cannot be read, or a freed one, is answered like any node not linked.
+TEST_F(Model, NodePositionReadsOnlyTheChain)
+{
+    void *const fenced = mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(fenced, MAP_FAILED);
+    ko_list *list = ko_list_new(1, nullptr, nullptr, nullptr);
+    for (int32_t length = 0; length <= 9; length++) {
+        ko_list_node *freed = ko_list_node_new(list);
+        ko_list_node_free(freed);
+        EXPECT_EQ(ko_list_get_node_pos(list, static_cast<ko_list_node *>(fenced)), length);
+        EXPECT_EQ(ko_list_get_node_pos(list, freed), length);
+        ko_list_add(list, ko_list_node_new(list));
+    }
+    ko_list_free(list);
+    munmap(fenced, 4096);
 }
 
 // KOLIST_MODEL_SEED=<n> runs other seeds.
