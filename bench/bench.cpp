@@ -14,6 +14,7 @@
 // per operation counted under callgrind (count.cpp).
 
 #include <benchmark/benchmark.h>
+#include <dlfcn.h>
 #include <malloc.h>
 #include <unistd.h>
 
@@ -88,8 +89,23 @@ template <class Impl> double heap_per_node(int32_t n)
     return static_cast<double>(mallinfo2().uordblks - before) / n;
 }
 
+// Whether the baseline's functions, as this program calls them, are those of
+// libkolist_baseline.so and not a copy of them linked into the program.
+template <class... F> bool from_baseline_library(F *...functions)
+{
+    Dl_info info{};
+    return ((dladdr(reinterpret_cast<void *>(functions), &info) != 0 &&
+             std::strstr(info.dli_fname, "libkolist_baseline.so") != nullptr) &&
+            ...);
+}
+
 bool checks()
 {
+    const bool library = from_baseline_library(
+        hand_new, hand_free, hand_node_new, hand_data, hand_node_free, hand_append, hand_insert,
+        hand_unlink, hand_first, hand_next, hand_current, hand_move, hand_at, hand_index,
+        hand_search, hand_search_next, hand_sort);
+    std::printf("The baseline column calls libkolist_baseline.so: %s\n", library ? "yes" : "NO");
     const Data &d = data_for(2'000);
     const auto ko = results<KoImpl>(d);
     bool same = ko == results<BaselineImpl>(d) && ko == results<FloorImpl>(d) &&
@@ -119,7 +135,7 @@ bool checks()
     std::printf("ko_list_move_current(+INT32_MAX) on 100 nodes: %lld ns, stops at the end: %s\n",
                 static_cast<long long>(ns), stops ? "yes" : "NO");
     std::fflush(stdout);
-    return same && sorts && stops;
+    return library && same && sorts && stops;
 }
 
 // ---- Table -----------------------------------------------------------------

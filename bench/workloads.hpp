@@ -32,7 +32,7 @@
 
 namespace bench {
 
-constexpr size_t kQueries = 16; // positions per run
+constexpr size_t kQueries = 256; // positions per run, enough to spread over the list
 constexpr size_t kSteps = 1024; // churn steps per run
 constexpr int32_t kKeys = 64;   // list keys are 0..63: a search matches 1 in 64
 constexpr int32_t kSearchKey = 7;
