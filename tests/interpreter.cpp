@@ -709,7 +709,8 @@ bool Checker::locate_all()
     // A handle that cannot be read, as a stale one may not be: never read, not in the chain.
     static void *const fenced = mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     const int32_t at = ko_list_get_node_pos(s.lists[0].h, static_cast<ko_list_node *>(fenced));
-    s.error = at == std::ssize(s.lists[0].chain) ? "" : "unreadable node at" + std::to_string(at);
+    if (agreed && at != std::ssize(s.lists[0].chain))
+        s.error = "an unreadable node at " + std::to_string(at);
     return agreed && s.error.empty();
 }
 
