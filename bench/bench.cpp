@@ -14,16 +14,19 @@
 // per operation counted under callgrind (count.cpp).
 
 #include <benchmark/benchmark.h>
+#include <dlfcn.h>
 #include <malloc.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <map>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -88,8 +91,23 @@ template <class Impl> double heap_per_node(int32_t n)
     return static_cast<double>(mallinfo2().uordblks - before) / n;
 }
 
+// Whether the baseline's functions, as this program calls them, are those of
+// libkolist_baseline.so and not a copy of them linked into the program.
+template <class... F> bool from_baseline_library(F *...functions)
+{
+    Dl_info info{};
+    return ((dladdr(reinterpret_cast<void *>(functions), &info) != 0 &&
+             std::strstr(info.dli_fname, "libkolist_baseline.so") != nullptr) &&
+            ...);
+}
+
 bool checks()
 {
+    const bool library = from_baseline_library(
+        hand_new, hand_free, hand_node_new, hand_data, hand_node_free, hand_append, hand_insert,
+        hand_unlink, hand_first, hand_next, hand_current, hand_move, hand_at, hand_index,
+        hand_search, hand_search_next, hand_sort);
+    std::printf("The baseline column calls libkolist_baseline.so: %s\n", library ? "yes" : "NO");
     const Data &d = data_for(2'000);
     const auto ko = results<KoImpl>(d);
     bool same = ko == results<BaselineImpl>(d) && ko == results<FloorImpl>(d) &&
@@ -119,28 +137,17 @@ bool checks()
     std::printf("ko_list_move_current(+INT32_MAX) on 100 nodes: %lld ns, stops at the end: %s\n",
                 static_cast<long long>(ns), stops ? "yes" : "NO");
     std::fflush(stdout);
-    return same && sorts && stops;
+    return library && same && sorts && stops;
 }
 
 // ---- Table -----------------------------------------------------------------
 
-struct Cell {
-    double median = -1;          // from the "median" aggregate
-    std::vector<double> samples; // per repetition, when there is no aggregate
-    double value()
-    {
-        if (median >= 0 || samples.empty())
-            return median;
-        std::sort(samples.begin(), samples.end());
-        return samples[samples.size() / 2];
-    }
-};
-
-// Collects the times for the table and shows the usual console lines, of the
-// aggregates only the median and the coefficient of variation.
+// Collects the times for the table, the median of a cell's repetitions (or
+// its one run), and shows the usual console lines, of the aggregates only the
+// median and the coefficient of variation.
 class TableReporter : public benchmark::ConsoleReporter {
 public:
-    std::map<std::pair<std::string, std::string>, Cell> cells;
+    std::map<std::pair<std::string, std::string>, double> cells;
 
     TableReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular) {}
 
@@ -148,16 +155,14 @@ public:
     {
         std::vector<Run> shown;
         for (const Run &run : runs) {
-            Cell &cell = cells[{run.run_name.function_name, run.run_name.args}];
-            if (run.run_type != Run::RT_Aggregate) {
-                if (!run.error_occurred)
-                    cell.samples.push_back(run.GetAdjustedCPUTime());
+            const auto cell = std::make_pair(run.run_name.function_name, run.run_name.args);
+            if (run.run_type != Run::RT_Aggregate && !run.error_occurred)
+                cells.try_emplace(cell, run.GetAdjustedCPUTime());
+            if (run.aggregate_name == "median")
+                cells[cell] = run.GetAdjustedCPUTime();
+            if (run.run_type != Run::RT_Aggregate || run.aggregate_name == "median" ||
+                run.aggregate_name == "cv")
                 shown.push_back(run);
-            } else if (run.aggregate_name == "median" || run.aggregate_name == "cv") {
-                if (run.aggregate_name == "median")
-                    cell.median = run.GetAdjustedCPUTime();
-                shown.push_back(run);
-            }
         }
         if (!shown.empty())
             ConsoleReporter::ReportRuns(shown);
@@ -166,8 +171,6 @@ public:
 
 std::string time_text(double ns)
 {
-    if (ns < 0)
-        return "-";
     const char *unit = "ns";
     for (const char *next : {"µs", "ms", "s"}) {
         if (ns < 1000)
@@ -179,6 +182,39 @@ std::string time_text(double ns)
     std::snprintf(text, sizeof text, "%.3g %s", ns, unit);
     return text;
 }
+
+} // namespace
+
+int print_table(const char *second, const std::vector<Line> &lines, std::string (*text)(double),
+                int decimals, double over)
+{
+    if (lines.empty())
+        return 0;
+    const Workload &w = *lines.front().row;
+    std::printf("| workload | %s |", second);
+    for (const char *column : w.columns)
+        std::printf(" %s |", column);
+    for (auto [a, b] : w.ratios)
+        std::printf(" %s / %s |", w.columns[a], w.columns[b]);
+    std::printf("\n|---|---|");
+    for (size_t i = 0; i < w.columns.size() + w.ratios.size(); i++)
+        std::printf("---:|");
+    int overs = 0;
+    for (const Line &line : lines) {
+        std::printf("\n| %s | %s |", line.row->name, line.second.c_str());
+        for (double figure : line.figures)
+            std::printf(" %s |", text(figure).c_str());
+        for (auto [a, b] : w.ratios) {
+            const double ratio = line.figures[a] / line.figures[b];
+            overs += ratio > over ? 1 : 0;
+            std::printf(" %.*f%s |", decimals, ratio, ratio > over ? " (over)" : "");
+        }
+    }
+    std::printf("\n");
+    return overs;
+}
+
+namespace {
 
 std::string machine()
 {
@@ -193,55 +229,34 @@ std::string machine()
            model + ", compiler GCC " + __VERSION__;
 }
 
-void print_table(TableReporter &reporter)
+// A line per size of each row of `rows` that was timed in every column: the
+// median times.
+std::vector<Line> timed_lines(TableReporter &reporter, std::span<const Workload> rows)
 {
-    std::printf("\n%s\n\nMedian CPU time per iteration; ratio = koList / baseline "
-                "(target <= 1.05).\n\n",
-                machine().c_str());
-    std::printf("| workload | size | koList | baseline | floor | std::list | ratio |\n"
-                "|---|---:|---:|---:|---:|---:|---:|\n");
-    int total = 0, over = 0;
-    for (const Workload &w : workloads())
+    std::vector<Line> lines;
+    for (const Workload &w : rows)
         for (int64_t n : w.sizes) {
-            double t[kImpls];
-            for (int i = 0; i < kImpls; i++)
-                t[i] = reporter.cells[{std::string(w.name) + "/" + kImplNames[i], std::to_string(n)}]
-                           .value();
-            if (t[0] < 0 || t[1] <= 0)
-                continue; // filtered out
-            double ratio = t[0] / t[1];
-            total++;
-            over += ratio > 1.05;
-            std::printf("| %s | %lld | %s | %s | %s | %s | %.2f%s |\n", w.name,
-                        static_cast<long long>(n), time_text(t[0]).c_str(),
-                        time_text(t[1]).c_str(), time_text(t[2]).c_str(),
-                        time_text(t[3]).c_str(), ratio,
-                        ratio > 1.05 ? " (over)" : "");
+            Line line{&w, std::to_string(n), {}};
+            for (const char *column : w.columns)
+                line.figures.push_back(
+                    reporter.cells[{std::string(w.name) + "/" + column, std::to_string(n)}]);
+            if (std::ranges::all_of(line.figures, [](double ns) { return ns > 0; }))
+                lines.push_back(line); // else filtered out
         }
-    std::printf("\n%d of %d ratios within 1.05.\n", total - over, total);
+    return lines;
 }
 
-// The sort table: the median times of the ways of sorting a ko::list<Elem>
-// and the ratio of each to the first, the C API.
-void print_sort_table(TableReporter &reporter)
+void print_tables(TableReporter &reporter)
 {
-    const Workload &w = sort_ways();
+    std::printf("\n%s\n\nMedian CPU time per iteration (target: koList / baseline <= 1.05).\n\n",
+                machine().c_str());
+    const std::vector<Line> lines = timed_lines(reporter, {rows().begin(), rows().end() - 1});
+    const int over = print_table("size", lines, time_text, 2, 1.05);
+    std::printf("\n%zu of %zu ratios within 1.05.\n", lines.size() - static_cast<size_t>(over),
+                lines.size());
     std::printf("\nSorting a ko::list: median CPU time per iteration; ratios to the C API.\n\n");
-    print_ratios_header(w, "size");
-    for (int64_t n : w.sizes) {
-        std::vector<double> t;
-        for (const char *column : w.columns)
-            t.push_back(reporter.cells[{std::string(w.name) + "/" + column, std::to_string(n)}]
-                            .value());
-        if (std::ranges::any_of(t, [](double ns) { return ns <= 0; }))
-            continue; // filtered out
-        std::printf("| %lld |", static_cast<long long>(n));
-        for (double ns : t)
-            std::printf(" %s |", time_text(ns).c_str());
-        for (size_t i = 1; i < t.size(); i++)
-            std::printf(" %.2f |", t[i] / t[0]);
-        std::printf("\n");
-    }
+    print_table("size", timed_lines(reporter, {rows().end() - 1, rows().end()}), time_text, 2,
+                INFINITY);
 }
 
 } // namespace
@@ -268,20 +283,19 @@ int main(int argc, char **argv)
 
     if (!checks())
         return 1;
-    for (const Workload *w : rows())
-        for (int64_t n : w->sizes)
+    for (const Workload &w : rows())
+        for (int64_t n : w.sizes)
             data_for(n); // made now, not between a trimmed heap and a list
-    for (const Workload *w : rows())
-        for (size_t i = 0; i < w->columns.size(); i++)
-            for (int64_t n : w->sizes)
-                benchmark::RegisterBenchmark((std::string(w->name) + "/" + w->columns[i]).c_str(),
-                                             w->time[i])
+    for (const Workload &w : rows())
+        for (size_t i = 0; i < w.columns.size(); i++)
+            for (int64_t n : w.sizes)
+                benchmark::RegisterBenchmark((std::string(w.name) + "/" + w.columns[i]).c_str(),
+                                             w.time[i])
                     ->Arg(n)
                     ->Unit(benchmark::kNanosecond);
     TableReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    print_table(reporter);
-    print_sort_table(reporter);
+    print_tables(reporter);
     benchmark::Shutdown();
     return 0;
 }

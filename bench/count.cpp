@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -67,31 +68,30 @@ double per_operation(size_t row, size_t column)
     return instructions / static_cast<double>(operations);
 }
 
-// The sort table: instructions per comparison of the ways of sorting a
-// ko::list<Elem> and the ratio of each to the first, the C API.
-int sort_table()
+// A line for each of rows()[from, to): the instructions per operation of
+// each column; false, with a message, when a count failed.
+bool counted_lines(size_t from, size_t to, std::vector<Line> &lines)
 {
-    const Workload &w = sort_ways();
-    const size_t row = rows().size() - 1;
-    std::printf("\nSorting a ko::list: instructions per operation (n = %lld); ratios to the "
-                "C API.\n\n",
-                static_cast<long long>(kCountedSize));
-    print_ratios_header(w, "per");
-    std::vector<double> counts;
-    for (size_t i = 0; i < w.columns.size(); i++) {
-        counts.push_back(per_operation(row, i));
-        if (counts.back() < 0) {
-            std::fprintf(stderr, "counting %s %s failed\n", w.name, w.columns[i]);
-            return 1;
+    for (size_t r = from; r < to; r++) {
+        const Workload &w = rows()[r];
+        lines.push_back({&w, w.per, {}});
+        for (size_t i = 0; i < w.columns.size(); i++) {
+            lines.back().figures.push_back(per_operation(r, i));
+            if (lines.back().figures.back() < 0) {
+                std::fprintf(stderr, "counting %s on %s failed (is valgrind installed?)\n",
+                             w.name, w.columns[i]);
+                return false;
+            }
         }
     }
-    std::printf("| %s |", w.per);
-    for (double count : counts)
-        std::printf(" %.2f |", count);
-    for (size_t i = 1; i < counts.size(); i++)
-        std::printf(" %.3f |", counts[i] / counts[0]);
-    std::printf("\n");
-    return 0;
+    return true;
+}
+
+std::string count_text(double count)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", count);
+    return text;
 }
 
 } // namespace
@@ -100,43 +100,31 @@ int count_one(const char *cell)
 {
     size_t row = 0, column = 0;
     if (std::sscanf(cell, "%zu/%zu", &row, &column) != 2 || row >= rows().size() ||
-        column >= rows()[row]->count.size())
+        column >= rows()[row].count.size())
         return 2;
-    std::printf("%lld\n", static_cast<long long>(rows()[row]->count[column](kCountedSize)));
+    std::printf("%lld\n", static_cast<long long>(rows()[row].count[column](kCountedSize)));
     return 0;
 }
 
 int instruction_table()
 {
+    const size_t workload_rows = rows().size() - 1;
+    std::vector<Line> lines, sorts;
+    if (!counted_lines(0, workload_rows, lines) ||
+        !counted_lines(workload_rows, rows().size(), sorts))
+        return 1;
     std::printf("Instructions per operation (valgrind --tool=callgrind, n = %lld, one run "
-                "each);\nratio = koList / baseline.\n\n",
+                "each).\n\n",
                 static_cast<long long>(kCountedSize));
-    std::printf("| workload | per | koList | baseline | floor | std::list | ratio |\n"
-                "|---|---|---:|---:|---:|---:|---:|\n");
-    int total = 0, over = 0;
-    for (size_t w = 0; w < workloads().size(); w++) {
-        double counts[kImpls];
-        for (size_t i = 0; i < std::size(counts); i++) {
-            counts[i] = per_operation(w, i);
-            if (counts[i] < 0) {
-                std::fprintf(stderr, "counting %s on %s failed (is valgrind installed?)\n",
-                             workloads()[w].name, kImplNames[i]);
-                return 1;
-            }
-        }
-        // Over: above 1 at the table's three decimals.
-        double ratio = counts[0] / counts[1];
-        bool is_over = ratio >= 1.0005;
-        total++;
-        over += is_over;
-        std::printf("| %s | %s | %.2f | %.2f | %.2f | %.2f | %.3f%s |\n", workloads()[w].name,
-                    workloads()[w].per, counts[0], counts[1], counts[2], counts[3], ratio,
-                    is_over ? " (over)" : "");
-        std::fflush(stdout);
-    }
-    std::printf("\n%d of %d workloads at or below the baseline (ratio 1.000 or less).\n",
-                total - over, total);
-    return sort_table();
+    // Over: above 1 at the table's three decimals.
+    const int over = print_table("per", lines, count_text, 3, 1.0005);
+    std::printf("\n%zu of %zu workloads at or below the baseline (ratio 1.000 or less).\n",
+                lines.size() - static_cast<size_t>(over), lines.size());
+    std::printf("\nSorting a ko::list: instructions per operation (n = %lld); ratios to the "
+                "C API.\n\n",
+                static_cast<long long>(kCountedSize));
+    print_table("per", sorts, count_text, 3, INFINITY);
+    return 0;
 }
 
 } // namespace bench

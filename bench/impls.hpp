@@ -9,8 +9,9 @@
 //                each koList call, with the same heap blocks per node (a
 //                record of the size of ko_list_node plus a zero-filled
 //                element) and the same comparison calls through a pointer.
-//   FloorImpl    the same hand-written steps inlined into the benchmark loop:
-//                the floor of call-free code, which no library can reach.
+//   FloorImpl    the same calls to baseline.c compiled into the program and
+//                inlined into the workloads' loops: the floor of call-free
+//                code, which no library can reach.
 //   StdImpl      std::list<Elem>, the nearest standard alternative (one block
 //                per node, element stored inline).
 //
@@ -21,8 +22,12 @@
 // sorts its list three ways (workloads.hpp).
 #pragma once
 
+// Included here, before the inlined copy below, so that its own includes of
+// them add nothing inside its namespace.
+#include <stdint.h>
+#include <stdlib.h>
+
 #include <cstdint>
-#include <cstdlib>
 #include <iterator>
 #include <list>
 
@@ -116,24 +121,42 @@ struct KoImpl {
 
 static_assert(sizeof(hand_node) == sizeof(ko_list_node), "the same node record size");
 
-struct BaselineImpl {
-    hand_list *list = hand_new(sizeof(Elem));
+// The floor: baseline.c itself, compiled into this program so that the
+// compiler inlines its steps into the workloads' loops. Its types and
+// functions live in this namespace with C++ linkage: had the program defined
+// the baseline's own names, its calls to them would bind here rather than to
+// libkolist_baseline.so, and the baseline column would measure the floor
+// (bench.cpp checks that it does not).
+namespace {
+namespace inlined {
+#define KOLIST_BENCH_FLOOR
+#undef KOLIST_BENCH_BASELINE_H
+#include "baseline.c"
+#undef KOLIST_BENCH_FLOOR
+} // namespace inlined
+} // namespace
 
-    BaselineImpl() = default;
-    BaselineImpl(const BaselineImpl &) = delete;
-    BaselineImpl &operator=(const BaselineImpl &) = delete;
-    ~BaselineImpl() { hand_free(list); }
+// The baseline's calls, to the library (make = hand_new) or to the inlined
+// copy (inlined::hand_new). The other calls are unqualified: the type of the
+// list or node picks the library's function or the copy's.
+template <auto make> struct HandImpl {
+    decltype(make(0)) list = make(sizeof(Elem));
+
+    HandImpl() = default;
+    HandImpl(const HandImpl &) = delete;
+    HandImpl &operator=(const HandImpl &) = delete;
+    ~HandImpl() { hand_free(list); }
 
     void push_back(int32_t key)
     {
-        hand_node *node = hand_node_new(list);
+        auto *node = hand_node_new(list);
         set_key(hand_data(node), key);
         hand_append(list, node);
     }
     uint64_t walk()
     {
         uint64_t digest = 0;
-        for (hand_node *n = hand_first(list); n != nullptr; n = hand_next(list))
+        for (auto *n = hand_first(list); n != nullptr; n = hand_next(list))
             digest = mix(digest, key_of(hand_data(n)));
         return digest;
     }
@@ -142,7 +165,7 @@ struct BaselineImpl {
     {
         int64_t found = 0;
         for (int backward : {0, 1})
-            for (hand_node *n = hand_search(list, cmp, key, backward); n != nullptr;
+            for (auto *n = hand_search(list, cmp, key, backward); n != nullptr;
                  n = hand_search_next(list, cmp, key))
                 found++;
         return found;
@@ -151,11 +174,11 @@ struct BaselineImpl {
     void churn(const Step *steps, size_t count)
     {
         for (const Step *s = steps; s != steps + count; s++) {
-            hand_node *node = hand_node_new(list);
+            auto *node = hand_node_new(list);
             set_key(hand_data(node), s->key);
             hand_insert(list, node, s->before ? 1 : 0);
             hand_move(list, s->delta);
-            hand_node *gone = hand_current(list);
+            auto *gone = hand_current(list);
             hand_unlink(gone);
             hand_node_free(gone);
             if (hand_current(list) == nullptr)
@@ -164,132 +187,14 @@ struct BaselineImpl {
     }
     void refill(const int32_t *keys)
     {
-        for (hand_node *n = hand_first(list); n != nullptr; n = hand_next(list))
+        for (auto *n = hand_first(list); n != nullptr; n = hand_next(list))
             set_key(hand_data(n), *keys++);
     }
     void sort(ko_list_cmp_fn cmp) { hand_sort(list, cmp); }
 };
 
-struct FloorImpl {
-    hand_node *first = nullptr;
-    hand_node *tail = nullptr;
-    hand_node *cur = nullptr;
-
-    FloorImpl() = default;
-    FloorImpl(const FloorImpl &) = delete;
-    FloorImpl &operator=(const FloorImpl &) = delete;
-    ~FloorImpl()
-    {
-        for (hand_node *n = first, *next; n != nullptr; n = next) {
-            next = n->next;
-            std::free(n->data);
-            std::free(n);
-        }
-    }
-
-    hand_node *make(int32_t key)
-    {
-        auto *n = static_cast<hand_node *>(std::malloc(sizeof(hand_node)));
-        n->data = std::calloc(1, sizeof(Elem));
-        set_key(n->data, key);
-        return n;
-    }
-    void push_back(int32_t key)
-    {
-        hand_node *n = make(key);
-        n->prev = tail;
-        n->next = nullptr;
-        if (tail != nullptr)
-            tail->next = n;
-        else
-            first = n;
-        tail = n;
-    }
-    uint64_t walk()
-    {
-        uint64_t digest = 0;
-        for (hand_node *n = first; n != nullptr; n = n->next)
-            digest = mix(digest, key_of(n->data));
-        return digest;
-    }
-    int64_t position(int32_t pos)
-    {
-        hand_node *n = first;
-        while (pos-- > 0)
-            n = n->next;
-        cur = n;
-        int64_t at = 0;
-        for (hand_node *a = first; a != n; a = a->next)
-            at++;
-        return at;
-    }
-    int64_t search(ko_list_cmp_fn cmp, const Elem *key)
-    {
-        int64_t found = 0;
-        for (hand_node *n = first; n != nullptr; n = n->next)
-            found += cmp(n->data, key) == 0;
-        for (hand_node *n = tail; n != nullptr; n = n->prev)
-            found += cmp(n->data, key) == 0;
-        return found;
-    }
-    void rewind() { cur = first; }
-    void churn(const Step *steps, size_t count)
-    {
-        for (const Step *s = steps; s != steps + count; s++) {
-            hand_node *n = make(s->key);
-            if (s->before) {
-                n->next = cur;
-                n->prev = cur->prev;
-                if (cur->prev != nullptr)
-                    cur->prev->next = n;
-                else
-                    first = n;
-                cur->prev = n;
-            } else {
-                n->prev = cur;
-                n->next = cur->next;
-                if (cur->next != nullptr)
-                    cur->next->prev = n;
-                else
-                    tail = n;
-                cur->next = n;
-            }
-            for (int32_t k = s->delta; k > 0 && cur->next != nullptr; k--)
-                cur = cur->next;
-            for (int32_t k = s->delta; k < 0 && cur->prev != nullptr; k++)
-                cur = cur->prev;
-            hand_node *gone = cur;
-            if (gone->prev != nullptr)
-                gone->prev->next = gone->next;
-            else
-                first = gone->next;
-            if (gone->next != nullptr)
-                gone->next->prev = gone->prev;
-            else
-                tail = gone->prev;
-            cur = gone->next != nullptr ? gone->next : first;
-            std::free(gone->data);
-            std::free(gone);
-        }
-    }
-    void refill(const int32_t *keys)
-    {
-        for (hand_node *n = first; n != nullptr; n = n->next)
-            set_key(n->data, *keys++);
-    }
-    void sort(ko_list_cmp_fn cmp)
-    {
-        if (first == nullptr)
-            return;
-        for (hand_node *later = first->next; later != nullptr; later = later->next)
-            for (hand_node *earlier = first; earlier != later; earlier = earlier->next)
-                if (cmp(earlier->data, later->data) > 0) {
-                    void *data = earlier->data;
-                    earlier->data = later->data;
-                    later->data = data;
-                }
-    }
-};
+using BaselineImpl = HandImpl<hand_new>;
+using FloorImpl = HandImpl<inlined::hand_new>;
 
 struct StdImpl {
     std::list<Elem> list;

@@ -12,10 +12,9 @@
 //  - run() is the measured work;
 //  - operations(n) is how many operations one run on n elements makes: the
 //    instruction count is given per operation.
-// To add a workload, write its class template below and list it in
-// workloads(). The sort table's row, sort_ways(), is a workload too, whose
-// columns are three ways of sorting a ko::list<Elem> instead of the four
-// implementations.
+// To add a workload, write its class template below and list it in rows().
+// The sort table's row is a workload too, whose columns are three ways of
+// sorting a ko::list<Elem> instead of the four implementations.
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -26,13 +25,15 @@
 #include <iterator>
 #include <map>
 #include <random>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "impls.hpp"
 
 namespace bench {
 
-constexpr size_t kQueries = 16; // positions per run
+constexpr size_t kQueries = 256; // positions per run, enough to spread over the list
 constexpr size_t kSteps = 1024; // churn steps per run
 constexpr int32_t kKeys = 64;   // list keys are 0..63: a search matches 1 in 64
 constexpr int32_t kSearchKey = 7;
@@ -122,93 +123,62 @@ private:
     const std::vector<int32_t> &keys_;
 };
 
-// First to last, reading each element.
-template <class Impl> class Walk {
-public:
-    explicit Walk(const Data &d)
+// The state the other workloads start from: a list of the size's keys (or
+// of its sort input), made on a trimmed heap.
+template <class Impl> struct Filled {
+    explicit Filled(const Data &data, bool wide = false) : d(data)
     {
         fresh_heap();
-        fill(impl_, d.keys);
+        fill(impl, wide ? d.wide : d.keys);
     }
-    void run() { benchmark::DoNotOptimize(impl_.walk()); }
-    static int64_t operations(int64_t n) { return n; }
+    const Data &d;
+    Impl impl;
+};
 
-private:
-    Impl impl_;
+// First to last, reading each element.
+template <class Impl> struct Walk : Filled<Impl> {
+    using Filled<Impl>::Filled;
+    void run() { benchmark::DoNotOptimize(this->impl.walk()); }
+    static int64_t operations(int64_t n) { return n; }
 };
 
 // kQueries times: the node at a random position, then that node's position.
-template <class Impl> class Positions {
-public:
-    explicit Positions(const Data &d) : positions_(d.positions)
-    {
-        fresh_heap();
-        fill(impl_, d.keys);
-    }
+template <class Impl> struct Positions : Filled<Impl> {
+    using Filled<Impl>::Filled;
     void run()
     {
         int64_t sum = 0;
-        for (int32_t pos : positions_)
-            sum += impl_.position(pos);
+        for (int32_t pos : this->d.positions)
+            sum += this->impl.position(pos);
         benchmark::DoNotOptimize(sum);
     }
     static int64_t operations(int64_t) { return kQueries; }
-
-private:
-    Impl impl_;
-    const std::vector<int32_t> &positions_;
 };
 
 // All matches of a key, forward and then backward.
-template <class Impl> class Search {
-public:
-    explicit Search(const Data &d)
-    {
-        fresh_heap();
-        fill(impl_, d.keys);
-    }
-    void run() { benchmark::DoNotOptimize(impl_.search(cmp_, &key_)); }
+template <class Impl> struct Search : Filled<Impl> {
+    using Filled<Impl>::Filled;
+    void run() { benchmark::DoNotOptimize(this->impl.search(cmp, &key)); }
     static int64_t operations(int64_t n) { return 2 * n; }
-
-private:
-    Impl impl_;
-    const Elem key_{kSearchKey, {}};
-    const ko_list_cmp_fn cmp_ = opaque(cmp_equal);
+    const Elem key{kSearchKey, {}};
+    const ko_list_cmp_fn cmp = opaque(cmp_equal);
 };
 
-// kSteps random insert / move / unlink-and-release steps at the cursor.
-template <class Impl> class Churn {
-public:
-    explicit Churn(const Data &d) : steps_(d.steps)
-    {
-        fresh_heap();
-        fill(impl_, d.keys);
-        impl_.rewind();
-    }
-    void run() { impl_.churn(steps_.data(), steps_.size()); }
+// kSteps random insert / move / unlink-and-release steps at the cursor,
+// which starts on the first node.
+template <class Impl> struct Churn : Filled<Impl> {
+    explicit Churn(const Data &data) : Filled<Impl>(data) { this->impl.rewind(); }
+    void run() { this->impl.churn(this->d.steps.data(), this->d.steps.size()); }
     static int64_t operations(int64_t) { return kSteps; }
-
-private:
-    Impl impl_;
-    const std::vector<Step> &steps_;
 };
 
 // Sort random data, refilled before every timed run.
-template <class Impl> class Sort {
-public:
-    explicit Sort(const Data &d) : wide_(d.wide)
-    {
-        fresh_heap();
-        fill(impl_, wide_);
-    }
-    void reset() { impl_.refill(wide_.data()); }
-    void run() { impl_.sort(cmp_); }
+template <class Impl> struct Sort : Filled<Impl> {
+    explicit Sort(const Data &data) : Filled<Impl>(data, true) {}
+    void reset() { this->impl.refill(this->d.wide.data()); }
+    void run() { this->impl.sort(cmp); }
     static int64_t operations(int64_t n) { return n * (n - 1) / 2; }
-
-private:
-    Impl impl_;
-    const std::vector<int32_t> &wide_;
-    const ko_list_cmp_fn cmp_ = opaque(cmp_difference);
+    const ko_list_cmp_fn cmp = opaque(cmp_difference);
 };
 
 // ---- Sorting a ko::list three ways -----------------------------------------
@@ -238,21 +208,9 @@ struct CapturingSort {
 };
 
 // The sort workload on a ko::list<Elem>, sorted `Way`.
-template <class Way> class SortBy {
-public:
-    explicit SortBy(const Data &d) : wide_(d.wide)
-    {
-        fresh_heap();
-        fill(impl_, wide_);
-    }
-    void reset() { impl_.refill(wide_.data()); }
-    void run() { way_(impl_.list); }
-    static int64_t operations(int64_t n) { return Sort<KoImpl>::operations(n); }
-
-private:
-    KoCppImpl impl_;
-    const std::vector<int32_t> &wide_;
-    Way way_;
+template <class Way> struct SortBy : Sort<KoCppImpl> {
+    using Sort<KoCppImpl>::Sort;
+    void run() { Way{}(impl.list); }
 };
 
 // ---- Measuring -------------------------------------------------------------
@@ -284,87 +242,67 @@ template <class Work> int64_t counted(int64_t n)
     return Work::operations(n);
 }
 
-constexpr int kImpls = 4;
-inline const char *const kImplNames[kImpls] = {"koList", "baseline", "floor", "std::list"};
-
 // A row of a table: one workload, timed and counted on each of its columns.
 struct Workload {
     const char *name;
     const char *per; // what one operation of the instruction count is
     std::vector<int64_t> sizes;
-    std::vector<const char *> columns;
-    std::vector<void (*)(benchmark::State &)> time;
-    std::vector<int64_t (*)(int64_t n)> count;
+    std::vector<const char *> columns = {};
+    std::vector<std::pair<size_t, size_t>> ratios = {}; // columns shown divided, numerator first
+    std::vector<void (*)(benchmark::State &)> time = {};
+    std::vector<int64_t (*)(int64_t n)> count = {};
 };
 
-// One workload on the four implementations, in the order of kImplNames.
-template <template <class> class Work>
-Workload workload(const char *name, const char *per, std::vector<int64_t> sizes)
+// A row whose columns run the workloads `Works`, in order.
+template <class... Works> Workload row(Workload names)
 {
-    return {name,
-            per,
-            std::move(sizes),
-            {std::begin(kImplNames), std::end(kImplNames)},
-            {timed<Work<KoImpl>>, timed<Work<BaselineImpl>>, timed<Work<FloorImpl>>,
-             timed<Work<StdImpl>>},
-            {counted<Work<KoImpl>>, counted<Work<BaselineImpl>>, counted<Work<FloorImpl>>,
-             counted<Work<StdImpl>>}};
+    names.time = {timed<Works>...};
+    names.count = {counted<Works>...};
+    return names;
 }
 
-// Every workload, in table order.
-inline const std::vector<Workload> &workloads()
+// A row of one workload on the four implementations.
+template <template <class> class Work> Workload on_impls(Workload names)
+{
+    names.columns = {"koList", "baseline", "floor", "std::list"};
+    names.ratios = {{0, 1}};
+    return row<Work<KoImpl>, Work<BaselineImpl>, Work<FloorImpl>, Work<StdImpl>>(names);
+}
+
+// Every row, in table order: the workloads on the four implementations, then
+// the sort table's, the sort workload on a ko::list<Elem> sorted the three
+// ways, with the ratios to the C API.
+inline const std::vector<Workload> &rows()
 {
     const std::vector<int64_t> sizes = {100, 10'000, 1'000'000};
     static const std::vector<Workload> all = {
-        workload<Build>("build", "node", sizes),
-        workload<Walk>("walk", "element", sizes),
-        workload<Positions>("positions", "query", sizes),
-        workload<Search>("search", "element compared", sizes),
-        workload<Churn>("churn", "step", sizes),
-        workload<Sort>("sort", "comparison", {1'000, 4'000}),
+        on_impls<Build>({"build", "node", sizes}),
+        on_impls<Walk>({"walk", "element", sizes}),
+        on_impls<Positions>({"positions", "query", sizes}),
+        on_impls<Search>({"search", "element compared", sizes}),
+        on_impls<Churn>({"churn", "step", sizes}),
+        on_impls<Sort>({"sort", "comparison", {1'000, 4'000}}),
+        row<SortBy<CApiSort>, SortBy<CapturelessSort>, SortBy<CapturingSort>>(
+            {"sort ways", "comparison", {1'000, 4'000}, {"C API", "captureless", "capturing"},
+             {{1, 0}, {2, 0}}}),
     };
     return all;
 }
 
-// The sort table's one row: the sort workload on a ko::list<Elem>, sorted
-// the three ways, the C API first (the ratios are to it).
-inline const Workload &sort_ways()
-{
-    static const Workload row = {
-        "sort ways",
-        "comparison",
-        {1'000, 4'000},
-        {"C API", "captureless", "capturing"},
-        {timed<SortBy<CApiSort>>, timed<SortBy<CapturelessSort>>, timed<SortBy<CapturingSort>>},
-        {counted<SortBy<CApiSort>>, counted<SortBy<CapturelessSort>>,
-         counted<SortBy<CapturingSort>>}};
-    return row;
-}
+// A line of a table: a row, its size (or what one operation is) and a figure
+// per column.
+struct Line {
+    const Workload *row;
+    std::string second;
+    std::vector<double> figures;
+};
 
-// Every row the program measures: the workloads, then the sort table's.
-inline std::vector<const Workload *> rows()
-{
-    std::vector<const Workload *> all;
-    for (const Workload &w : workloads())
-        all.push_back(&w);
-    all.push_back(&sort_ways());
-    return all;
-}
-
-// The head of a table with a column per way of `w` and then the ratio of
-// each other way to the first; `first` names the leading column.
-inline void print_ratios_header(const Workload &w, const char *first)
-{
-    std::printf("| %s |", first);
-    for (const char *column : w.columns)
-        std::printf(" %s |", column);
-    for (size_t i = 1; i < w.columns.size(); i++)
-        std::printf(" %s / %s |", w.columns[i], w.columns[0]);
-    std::printf("\n|---|");
-    for (size_t i = 1; i < 2 * w.columns.size(); i++)
-        std::printf("---:|");
-    std::printf("\n");
-}
+// Prints `lines`, which share their columns, as a markdown table whose second
+// column is headed `second`: each figure as `text` writes it, then the
+// ratios of the rows with `decimals` decimals, marked over above `over`.
+// Returns how many are over.
+int print_table(const char *second, const std::vector<Line> &lines, std::string (*text)(double),
+                int decimals, double over);
 
 // The instruction mode of the benchmark program (count.cpp).
 int count_one(const char *cell);

@@ -216,13 +216,17 @@ int32_t ko_list_move_current(ko_list *list, int32_t count);
 
 /*
  * The node at `position`, which becomes current; NULL, cursor untouched,
- * when the position is negative or not below the node count.
+ * when the position is negative or not below the node count. Walks from the
+ * nearer end: time in proportion to the distance to it.
  */
 ko_list_node *ko_list_get_pos(ko_list *list, int32_t position);
 
 /*
  * The position of `node` in the chain, without moving the cursor: the node
  * count when it is not linked here, 0 on an empty list, -1 for NULL handles.
+ * Walks from both ends at once, in time proportional to the node's distance
+ * to the nearer end, and reads only the chain, never the node: a stale
+ * handle is safe to ask about.
  */
 int32_t ko_list_get_node_pos(const ko_list *list, const ko_list_node *node);
 

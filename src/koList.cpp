@@ -57,8 +57,8 @@ void link_between(ko_list *list, ko_list_node *node, ko_list_node *prev, ko_list
 }
 
 // One step along the chain: toward the tail for KO_LIST_SEARCH_FORWARD,
-// toward the first node for any other direction. Every walk in either
-// direction goes through here.
+// toward the first node for any other direction. The cursor's moves and the
+// search go through here.
 ko_list_node *step(const ko_list_node *node, int32_t direction)
 {
     return direction == KO_LIST_SEARCH_FORWARD ? node->next : node->prev;
@@ -313,9 +313,15 @@ ko_list_node *ko_list_get_pos(ko_list *list, int32_t position)
 {
     if (list == nullptr || position < 0 || position >= list->nodes)
         return nullptr;
-    ko_list_node *node = list->first;
-    while (position-- > 0)
-        node = node->next;
+    // From the nearer end: `position` steps along `next` from the first
+    // node, or `back` steps along `prev` from the tail. The link to follow is
+    // a member pointer, so both walks are one loop of code.
+    int32_t back = list->nodes - 1 - position;
+    bool from_tail = back < position;
+    ko_list_node *node = from_tail ? list->tail : list->first;
+    ko_list_node *ko_list_node::*link = from_tail ? &ko_list_node::prev : &ko_list_node::next;
+    for (int32_t steps = from_tail ? back : position; steps > 0; steps--)
+        node = node->*link;
     return list->current = node;
 }
 
@@ -323,12 +329,23 @@ int32_t ko_list_get_node_pos(const ko_list *list, const ko_list_node *node)
 {
     if (list == nullptr || node == nullptr)
         return -1;
-    // Counting up to the node, or to the end of the chain when the node is
-    // not in it: then the count is the number of nodes.
-    int32_t position = 0;
-    for (const ko_list_node *at = list->first; at != nullptr && at != node; at = at->next)
-        position++;
-    return position;
+    // Two walks at once, from the first node along `next` and from the tail
+    // along `prev`, one step each per round, until one meets the node or
+    // they cross: the node count then, as the node is not in the chain. Only
+    // the chain is read, never the node asked about, so a stale or foreign
+    // handle is safe to ask about. The two walks are independent loads,
+    // which the processor keeps in flight together.
+    const ko_list_node *ahead = list->first;
+    const ko_list_node *behind = list->tail;
+    for (int32_t front = 0, back = list->nodes - 1; front <= back; front++, back--) {
+        if (ahead == node)
+            return front;
+        if (behind == node)
+            return back;
+        ahead = ahead->next;
+        behind = behind->prev;
+    }
+    return list->nodes;
 }
 
 ko_list_node *ko_list_node_get_prev(const ko_list_node *node)

@@ -5,6 +5,8 @@
 // pointer and expected bytes. Each step runs on the model, then on the library.
 #include "interpreter.hpp"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <array>
 #include <cstdlib>
@@ -163,12 +165,6 @@ void *alloc_cb(int32_t size)
     void *data = refusing ? nullptr : std::malloc(static_cast<size_t>(size));
     return data != nullptr ? std::memset(data, kFill, static_cast<size_t>(size)) : nullptr;
 }
-int32_t free_cb(void *data)
-{
-    log_call({'f', data, nullptr, 0});
-    std::free(data);
-    return -1; // ignored
-}
 
 struct ListModel {
     ko_list *h = nullptr; // null for a free slot
@@ -203,6 +199,31 @@ struct Models {
     NodeModel nodes[kNodes];
     bool operator==(const Models &) const = default;
 };
+// The models of the step being played.
+const Models *playing;
+
+// Whether `data` is still in a chain, or a chain's length is not its list's
+// count: what the releaser must never find while it runs.
+bool linked(const void *data)
+{
+    for (const ListModel &m : playing->lists) {
+        int32_t length = 0;
+        for (const ko_list_node *n = m.h != nullptr ? m.h->first : nullptr; n != nullptr;
+             n = n->next, length++)
+            if (n->data == data)
+                return true;
+        if (m.h != nullptr && length != m.h->nodes)
+            return true;
+    }
+    return false;
+}
+int32_t free_cb(void *data)
+{
+    log_call({'f', data, linked(data) ? data : nullptr, 0}); // the model expects null
+    std::free(data);
+    return -1; // ignored
+}
+
 // What a step gave, or is to give.
 struct Outcome {
     void *handle = nullptr;
@@ -591,6 +612,7 @@ struct Checker::State : Models {
         call_count = 0;
         cmp_mode = s.mode;
         key = s.key;
+        playing = this;
         if (s.op <= NODE_NEW)
             create(s);
         else if (s.op <= FREE)
@@ -674,6 +696,22 @@ bool Checker::play(size_t move)
     const bool agreed = s.apply(step) && (!kAlphabet[move].link || s.apply(add));
     s.changed = !(before == s);
     return agreed;
+}
+
+bool Checker::locate_all()
+{
+    State &s = *state_;
+    bool agreed = true;
+    for (int32_t a = -1; agreed && a <= std::ssize(s.lists[0].chain); a++)
+        agreed = s.apply({.op = GET_POS, .l = 0, .a = a});
+    for (int id = -1; agreed && id < kNodes; id++)
+        agreed = (id >= 0 && s.nodes[id].h == nullptr) || s.apply({.op = NODE_POS, .l = 0, .n = id});
+    // A handle that cannot be read, as a stale one may not be: never read, not in the chain.
+    static void *const fenced = mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    const int32_t at = ko_list_get_node_pos(s.lists[0].h, static_cast<ko_list_node *>(fenced));
+    if (agreed && at != std::ssize(s.lists[0].chain))
+        s.error = "an unreadable node at " + std::to_string(at);
+    return agreed && s.error.empty();
 }
 
 bool Checker::changed() const

@@ -35,6 +35,7 @@ class Checker {
     // releaser); list 1 with one node; one unlinked node of list 0.
     bool start(int length, int cursor, int mode);
     bool play(size_t move);     // false at the first divergence
+    bool locate_all();          // list 0's every position, -1 to n, and every node's position
     bool changed() const;       // whether the last move changed the model
     bool finish();              // frees every list as a caller does
     std::string report() const; // the steps played and what differed

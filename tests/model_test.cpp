@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The library against the reference model of tests/interpreter.cpp: every
-// short sequence of moves from every small start state, and long random walks.
+// short sequence of moves from every small start state, every position on
+// lists of up to 9 nodes, and long random walks.
 #include "support.hpp"
 
 #include <algorithm>
@@ -75,6 +76,18 @@ TEST_F(Model, EverySmallSequenceAgrees)
     // On stderr, which has no buffer to allocate.
     std::fprintf(stderr, "%ld sequences of up to %ld moves from 20 start states\n", sequences,
                  depth);
+}
+
+// Positions are walked from either end: every one, and every node's, on
+// lists of 0 to 9 nodes, beside a node of another list, an unlinked node and
+// one that cannot be read.
+TEST_F(Model, EveryPositionAgrees)
+{
+    for (int length = 0; length <= 9; length++) {
+        model::Checker checker(heap::hooks);
+        const bool agreed = checker.start(length, -1, 0) && checker.locate_all() && checker.finish();
+        ASSERT_TRUE(agreed) << checker.report();
+    }
 }
 
 // KOLIST_MODEL_SEED=<n> runs other seeds.
