@@ -11,9 +11,12 @@
 # checked there: the library's exports and dependencies (tests/abi.cmake),
 # then the C and C++ examples it ships, built through find_package and
 # through pkg-config and run (tests/consumers.cmake; MIPS programs under qemu).
+# Both architectures' packages are Multi-Arch: same, so what they install
+# under usr/share must be byte for byte the same, paths that carry the
+# triplet aside. Each check prints one line starting "packages: ".
 set -eu
 cd "$(dirname "$0")/.."
-sh tools/setup.sh
+sh tools/setup.sh test
 out=build/packages
 rm -rf "$out"
 mkdir -p "$out"
@@ -43,8 +46,23 @@ check_packages() {
   cmake -DROOT="$root" -DEXAMPLES="$root/usr/share/doc/libkolist-dev/examples" \
     -DWORK="$PWD/$out/$arch/consumers" -DCC="$triplet-gcc" -DCXX="$triplet-g++" "$@" \
     -P tests/consumers.cmake
+  echo "packages: $arch: the library's exports and dependencies as built; the examples built" \
+    "through find_package and pkg-config, and run"
+}
+
+# shared_files ARCH: a line for every file and link under usr/share, with its
+# contents' checksum or its target, and the triplet in its path as TRIPLET.
+shared_files() {
+  triplet=$(dpkg-architecture -a"$1" -qDEB_HOST_MULTIARCH)
+  (cd "$out/$1/root" && find usr/share -type f -exec sha256sum {} + &&
+    find usr/share -type l -printf '%l  %p\n') | sed "s|$triplet|TRIPLET|g" | sort
 }
 
 check_packages "$(dpkg --print-architecture)"
 check_packages mipsel -DTOOLCHAIN="$PWD/cmake/mipsel-linux-gnu.cmake" \
   "-DEMULATOR=qemu-mipsel;-L;/usr/mipsel-linux-gnu"
+shared_files "$(dpkg --print-architecture)" >"$out/shared.native"
+shared_files mipsel >"$out/shared.mipsel"
+diff -u "$out/shared.native" "$out/shared.mipsel"
+echo "packages: usr/share the same on $(dpkg --print-architecture) and mipsel:" \
+  "$(wc -l <"$out/shared.native") files and links"
