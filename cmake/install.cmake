@@ -12,16 +12,24 @@ install(TARGETS koList koList_cpp EXPORT koListTargets
 install(DIRECTORY include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT development)
 install(EXPORT koListTargets NAMESPACE koList:: DESTINATION ${KOLIST_CMAKE_DIR}
   COMPONENT development)
+# The CMake package finds its prefix from where it lies.
 configure_package_config_file(cmake/koListConfig.cmake.in koListConfig.cmake
   INSTALL_DESTINATION ${KOLIST_CMAKE_DIR})
 write_basic_package_version_file(koListConfigVersion.cmake COMPATIBILITY SameMajorVersion)
-# koList.pc names the configured prefix as it is: pkg-config recognises the
-# system's own directories and leaves them out, and a cross build or a staged
-# install reads it through PKG_CONFIG_SYSROOT_DIR.
-configure_file(cmake/koList.pc.in koList.pc @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/koListConfig.cmake
   ${CMAKE_CURRENT_BINARY_DIR}/koListConfigVersion.cmake
   DESTINATION ${KOLIST_CMAKE_DIR} COMPONENT development)
-install(FILES ${CMAKE_CURRENT_BINARY_DIR}/koList.pc
-  DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT development)
 
+# koList.pc names the prefix it is installed into, which `cmake --install
+# --prefix` may choose after configuring: it is written at install time, into
+# the stage when DESTDIR is set, naming the prefix the stage stands for. Its
+# other paths follow ${prefix}. pkg-config recognises the system's own
+# directories and leaves them out; a cross build or a staged install reads it
+# through PKG_CONFIG_SYSROOT_DIR.
+set(KOLIST_PC_PREFIX [[@CMAKE_INSTALL_PREFIX@]])
+configure_file(cmake/koList.pc.in koList.pc.in @ONLY)
+unset(KOLIST_PC_PREFIX)
+install(CODE "set(pc_file \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/pkgconfig/koList.pc\")
+  message(STATUS \"Installing: \${pc_file}\")
+  configure_file(${CMAKE_CURRENT_BINARY_DIR}/koList.pc.in \${pc_file} @ONLY)"
+  COMPONENT development)

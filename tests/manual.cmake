@@ -1,10 +1,12 @@
 # SPDX-License-Identifier: MIT
 # Installs the build into a fresh prefix and checks the manual there: every
 # name the library exports, koList and koList.hpp have a page of their own
-# name (or a .so page for one) that lists them in its NAME section; every
-# page renders through man without a single groff warning and has a whatis
-# entry; and the pages carry each prototype of the header word for word.
-# cmake -DBUILD=... -DWORK=... -DMANDIR=... -DLIB=... -DNM=... -DHEADER=... -DSOURCES=... -P manual.cmake
+# name, or a symbolic link of that name to a page beside it, that lists them
+# in its NAME section; every page renders through man without a single groff
+# warning and has a whatis entry; and the pages carry each prototype of the
+# header word for word.
+# cmake -DBUILD=... -DWORK=... -DMANDIR=... -DLIB=... -DNM=... -DHEADER=... -DSOURCES=...
+#       -DMAN=... -DLEXGROG=... -P manual.cmake
 
 file(REMOVE_RECURSE ${WORK})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${WORK}
@@ -16,24 +18,32 @@ string(REGEX MATCHALL "[^ \n]+\n" exported "${nm_out}")
 list(TRANSFORM exported STRIP)
 list(LENGTH exported exported_count)
 
-# Rendered as lintian renders them, from the manual's root. A .so page is
-# its target page, and is checked through it.
+# Rendered as lintian renders them, from the manual's root. A link is its
+# target page, and is checked through it.
 set(ENV{LC_ALL} C.UTF-8)
 set(ENV{MANWIDTH} 80)
 file(GLOB pages RELATIVE ${man} ${man}/man3/*)
 foreach(page IN LISTS pages)
-  file(STRINGS ${man}/${page} first_line LIMIT_COUNT 1)
-  if(first_line MATCHES "^\\.so (.+)$")
-    set(rendered_as_${page} ${CMAKE_MATCH_1})
+  if(IS_SYMLINK ${man}/${page})
+    file(READ_SYMLINK ${man}/${page} target)
+    if(NOT target MATCHES "^[^/]+$" OR IS_SYMLINK ${man}/man3/${target}
+        OR NOT EXISTS ${man}/man3/${target})
+      message(SEND_ERROR "${page} links to ${target}, not to a page beside it")
+    endif()
+    set(rendered_as_${page} man3/${target})
     continue()
   endif()
+  file(STRINGS ${man}/${page} first_line LIMIT_COUNT 1)
+  if(first_line MATCHES "^\\.so ")
+    message(SEND_ERROR "${page} is a .so page, not a link to the page")
+  endif()
   set(rendered_as_${page} ${page})
-  execute_process(COMMAND man --warnings=w -E UTF-8 -l ${page} WORKING_DIRECTORY ${man}
+  execute_process(COMMAND ${MAN} --warnings=w -E UTF-8 -l ${page} WORKING_DIRECTORY ${man}
     OUTPUT_VARIABLE text ERROR_VARIABLE warnings RESULT_VARIABLE status)
   if(NOT status EQUAL 0 OR NOT warnings STREQUAL "")
     message(SEND_ERROR "${page} renders with status ${status}:\n${warnings}")
   endif()
-  execute_process(COMMAND lexgrog ${page} WORKING_DIRECTORY ${man} OUTPUT_QUIET RESULT_VARIABLE status)
+  execute_process(COMMAND ${LEXGROG} ${page} WORKING_DIRECTORY ${man} OUTPUT_QUIET RESULT_VARIABLE status)
   if(NOT status EQUAL 0)
     message(SEND_ERROR "${page} has no whatis entry")
   endif()

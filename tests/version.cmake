@@ -1,11 +1,22 @@
 # SPDX-License-Identifier: MIT
-# The Debian changelog's latest entry is for the version koList.h declares.
-# cmake -DSOURCE=... -DVERSION=... -P version.cmake
-execute_process(COMMAND dpkg-parsechangelog -l ${SOURCE}/debian/changelog -SVersion
-  OUTPUT_VARIABLE debian_version OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
-# Without the epoch and the Debian revision.
-string(REGEX REPLACE "^[0-9]+:|-[^-]*$" "" upstream_version "${debian_version}")
-if(NOT upstream_version STREQUAL VERSION)
-  message(FATAL_ERROR "debian/changelog is at ${debian_version}, koList.h at ${VERSION}")
+# The Debian changelog's latest entry is for the version koList.h declares,
+# and the build's own reading of that entry (cmake/changelog.cmake, which
+# dates the manual off Debian) agrees with dpkg-parsechangelog on its version
+# and its date.
+# cmake -DSOURCE=... -DVERSION=... -DDPKG_PARSECHANGELOG=... -P version.cmake
+include(${CMAKE_CURRENT_LIST_DIR}/../cmake/changelog.cmake)
+set(changelog ${SOURCE}/debian/changelog)
+kolist_changelog_latest(${changelog} version epoch)
+foreach(field IN ITEMS Version Timestamp)
+  execute_process(COMMAND ${DPKG_PARSECHANGELOG} -l ${changelog} -S${field}
+    OUTPUT_VARIABLE ${field} OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+endforeach()
+if(NOT version STREQUAL Version OR NOT epoch STREQUAL Timestamp)
+  message(FATAL_ERROR "read ${version} of ${epoch}, dpkg-parsechangelog ${Version} of ${Timestamp}")
 endif()
-message(STATUS "debian/changelog and koList.h agree on ${VERSION}")
+# Without the epoch and the Debian revision.
+string(REGEX REPLACE "^[0-9]+:|-[^-]*$" "" upstream_version "${version}")
+if(NOT upstream_version STREQUAL VERSION)
+  message(FATAL_ERROR "debian/changelog is at ${version}, koList.h at ${VERSION}")
+endif()
+message(STATUS "debian/changelog and koList.h agree on ${VERSION}, dated ${epoch}")

@@ -13,6 +13,6 @@
 #                                      under valgrind's callgrind
 set -eu
 cd "$(dirname "$0")/.."
-sh tools/setup.sh
+sh tools/setup.sh bench
 cmake --workflow --preset bench
 exec build/bench/bench/koList_bench "$@"

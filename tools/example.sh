@@ -3,7 +3,7 @@
 # Builds the library in release mode and runs the example program.
 set -eu
 cd "$(dirname "$0")/.."
-sh tools/setup.sh
+sh tools/setup.sh build
 cmake --preset release
 cmake --build --preset release
 build/release/examples/koList_example

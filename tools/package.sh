@@ -2,26 +2,32 @@
 # SPDX-License-Identifier: MIT
 # Makes the Debian packages of what is committed (libkolist1, libkolist-dev
 # and the debug symbols) for this machine and for 32-bit little-endian MIPS,
-# into build/packages/, then checks them. dpkg-buildpackage works in a
-# temporary clone: the native build makes the source package too and runs the
-# test suite; the MIPS build is a cross build without tests (the mipsel
-# preset runs them under qemu).
+# into build/packages/, then checks them. The source package is made in a
+# temporary clone; the binary packages are built from it unpacked, as Debian
+# builds them, with no .git: the native build runs the test suite, the MIPS
+# build is a cross build without tests (the mipsel preset runs them under
+# qemu).
 #
 # Each pair of packages is unpacked into build/packages/<arch>/root and
 # checked there: the library's exports and dependencies (tests/abi.cmake),
 # then the C and C++ examples it ships, built through find_package and
 # through pkg-config and run (tests/consumers.cmake; MIPS programs under qemu).
+# Both architectures' packages are Multi-Arch: same, so what they install
+# under usr/share must be byte for byte the same, paths that carry the
+# triplet aside. Each check prints one line starting "packages: ".
 set -eu
 cd "$(dirname "$0")/.."
-sh tools/setup.sh
+sh tools/setup.sh test
 out=build/packages
 rm -rf "$out"
 mkdir -p "$out"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-git clone --quiet . "$work/kolist"
+git clone --quiet . "$work/clone"
+(cd "$work/clone" && dpkg-buildpackage --no-sign -S)
+dpkg-source -x "$work"/kolist_*.dsc "$work/kolist"
 
-(cd "$work/kolist" && nice dpkg-buildpackage --no-sign)
+(cd "$work/kolist" && nice dpkg-buildpackage --no-sign -b)
 (cd "$work/kolist" && DEB_BUILD_OPTIONS=nocheck \
   nice dpkg-buildpackage --no-sign --host-arch mipsel --build-profiles=cross,nocheck -B)
 find "$work" -maxdepth 1 -type f -exec mv -t "$out" {} +
@@ -43,8 +49,23 @@ check_packages() {
   cmake -DROOT="$root" -DEXAMPLES="$root/usr/share/doc/libkolist-dev/examples" \
     -DWORK="$PWD/$out/$arch/consumers" -DCC="$triplet-gcc" -DCXX="$triplet-g++" "$@" \
     -P tests/consumers.cmake
+  echo "packages: $arch: the library's exports and dependencies as built; the examples built" \
+    "through find_package and pkg-config, and run"
+}
+
+# shared_files ARCH: a line for every file and link under usr/share, with its
+# contents' checksum or its target, and the triplet in its path as TRIPLET.
+shared_files() {
+  triplet=$(dpkg-architecture -a"$1" -qDEB_HOST_MULTIARCH)
+  (cd "$out/$1/root" && find usr/share -type f -exec sha256sum {} + &&
+    find usr/share -type l -printf '%l  %p\n') | sed "s|$triplet|TRIPLET|g" | sort
 }
 
 check_packages "$(dpkg --print-architecture)"
 check_packages mipsel -DTOOLCHAIN="$PWD/cmake/mipsel-linux-gnu.cmake" \
   "-DEMULATOR=qemu-mipsel;-L;/usr/mipsel-linux-gnu"
+shared_files "$(dpkg --print-architecture)" >"$out/shared.native"
+shared_files mipsel >"$out/shared.mipsel"
+diff -u "$out/shared.native" "$out/shared.mipsel"
+echo "packages: usr/share the same on $(dpkg --print-architecture) and mipsel:" \
+  "$(wc -l <"$out/shared.native") files and links"

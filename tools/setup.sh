@@ -1,21 +1,37 @@
 #!/bin/sh
 # SPDX-License-Identifier: MIT
-# Installs what building and testing koList needs on Debian 12, natively and
-# for 32-bit little-endian MIPS under qemu-user, with coverage (gcovr),
-# fuzzing (clang's libFuzzer), benchmarks, clang-tidy, the manual pages, the
-# debugger test and the Debian packages of both architectures (debhelper,
-# lintian). Run as root or with sudo.
+# Installs on Debian 12 what one of koList's commands needs, and nothing
+# more; run as root or with sudo. Each command asks for its set:
+#   build  CMake, Ninja, a C and a C++20 compiler (GCC):
+#          tools/example.sh, the quick start
+#   bench  build, with Google Benchmark and valgrind: tools/bench.sh
+#   test   everything the whole suite needs: tools/check.sh, tools/package.sh.
+#          bench, with GoogleTest, pkg-config, scdoc and man-db, gdb, git,
+#          clang with libFuzzer and clang-tidy, gcovr, the cross compiler for
+#          32-bit little-endian MIPS, qemu-user and the MIPS C library,
+#          debhelper and lintian. It adds the mipsel dpkg architecture.
 set -eu
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
-# The MIPS package build looks up the MIPS C library in dpkg's database
-# (dpkg-shlibdeps), so the runtime libc6:mipsel is installed beside the
-# native one; the cross compiler brings its own headers and link libraries.
-dpkg --print-foreign-architectures | grep -qx mipsel || $sudo dpkg --add-architecture mipsel
-packages="cmake ninja-build g++ gcc libgtest-dev googletest pkg-config
-  valgrind binutils file g++-mipsel-linux-gnu qemu-user clang libclang-rt-14-dev gcovr
-  libbenchmark-dev clang-tidy scdoc man-db gdb git build-essential
-  crossbuild-essential-mipsel debhelper dpkg-dev lintian libc6:mipsel"
+build="cmake ninja-build gcc g++"
+bench="$build libbenchmark-dev valgrind"
+case "${1-}" in
+build) packages=$build ;;
+bench) packages=$bench ;;
+test)
+  # The MIPS package build looks up the MIPS C library in dpkg's database
+  # (dpkg-shlibdeps), so the runtime libc6:mipsel is installed beside the
+  # native one; the cross compiler brings its own headers and link libraries.
+  dpkg --print-foreign-architectures | grep -qx mipsel || $sudo dpkg --add-architecture mipsel
+  packages="$bench libgtest-dev googletest pkg-config binutils file g++-mipsel-linux-gnu
+    qemu-user clang libclang-rt-14-dev gcovr clang-tidy scdoc man-db gdb git build-essential
+    crossbuild-essential-mipsel debhelper dpkg-dev lintian libc6:mipsel"
+  ;;
+*)
+  echo "usage: sh tools/setup.sh build|bench|test" >&2
+  exit 2
+  ;;
+esac
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing="$missing $p"

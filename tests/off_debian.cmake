@@ -1,0 +1,69 @@
+# SPDX-License-Identifier: MIT
+# Builds and installs a copy of the source tree as a user off Debian does,
+# with default options and the plain commands: no .git in the tree, and a
+# PATH that holds CMake, make, the compilers, the assembler and the linker
+# but no git, no dpkg tools and no scdoc. find_program looks in PATH alone,
+# so GoogleTest is not found either. The manual is left out with one notice;
+# given scdoc and asked for, it is dated from debian/changelog.
+# cmake -DSOURCE=... -DBINARY=... -DWORK=... -DCC=... -DCXX=... -DSCDOC=... -P off_debian.cmake
+function(run output)
+  execute_process(COMMAND ${ARGN} WORKING_DIRECTORY ${WORK}/tree OUTPUT_VARIABLE out
+    ERROR_VARIABLE out RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "${ARGN}\n${out}")
+  endif()
+  set(${output} "${out}" PARENT_SCOPE)
+endfunction()
+
+file(REMOVE_RECURSE ${WORK})
+# The tree less .git and the builds in it: the presets' and this one's.
+file(GLOB entries RELATIVE ${SOURCE} ${SOURCE}/* ${SOURCE}/.*)
+file(RELATIVE_PATH binary ${SOURCE} ${BINARY})
+string(REGEX REPLACE "/.*" "" binary "${binary}")
+list(REMOVE_ITEM entries .git build ${binary})
+foreach(entry IN LISTS entries)
+  file(COPY ${SOURCE}/${entry} DESTINATION ${WORK}/tree)
+endforeach()
+
+file(MAKE_DIRECTORY ${WORK}/bin)
+find_program(MAKE make REQUIRED)
+find_program(AS as REQUIRED)
+find_program(LD ld REQUIRED)
+foreach(tool IN ITEMS cmake=${CMAKE_COMMAND} make=${MAKE} cc=${CC} c++=${CXX} as=${AS} ld=${LD})
+  string(REPLACE "=" ";" tool ${tool})
+  list(GET tool 0 name)
+  list(GET tool 1 path)
+  file(CREATE_LINK ${path} ${WORK}/bin/${name} SYMBOLIC)
+endforeach()
+set(ENV{PATH} ${WORK}/bin)
+unset(ENV{SOURCE_DATE_EPOCH})
+unset(ENV{CMAKE_GENERATOR})
+
+run(configured cmake -S . -B build -DCMAKE_FIND_USE_CMAKE_SYSTEM_PATH=OFF)
+run(built cmake --build build)
+run(installed cmake -E env DESTDIR=${WORK}/stage cmake --install build)
+
+string(REGEX MATCHALL "[^\n]*scdoc[^\n]*" notices "${configured}")
+list(LENGTH notices count)
+if(NOT count EQUAL 1 OR NOT notices MATCHES "^-- scdoc not found")
+  message(SEND_ERROR "expected one notice of the manual left out, got:\n${configured}")
+endif()
+foreach(file IN ITEMS lib/libkoList.so include/koList.h include/koList.hpp lib/pkgconfig/koList.pc
+    lib/cmake/koList/koListConfig.cmake)
+  if(NOT EXISTS ${WORK}/stage/usr/local/${file})
+    message(SEND_ERROR "not installed: ${file}\n${installed}")
+  endif()
+endforeach()
+
+file(CREATE_LINK ${SCDOC} ${WORK}/bin/scdoc SYMBOLIC)
+run(configured cmake -DKOLIST_BUILD_MANUAL=ON build)
+run(built cmake --build build --target manual)
+include(${CMAKE_CURRENT_LIST_DIR}/../cmake/changelog.cmake)
+kolist_changelog_latest(${SOURCE}/debian/changelog _ epoch)
+set(ENV{SOURCE_DATE_EPOCH} ${epoch})
+string(TIMESTAMP date "%Y-%m-%d" UTC)
+file(STRINGS ${WORK}/tree/build/man/man3/koList.3 heading REGEX "^\\.TH ")
+if(NOT heading MATCHES "\"${date}\"")
+  message(SEND_ERROR "the manual is not dated ${date}, the changelog's date: ${heading}")
+endif()
+message(STATUS "built and installed with ${WORK}/bin as PATH; the manual dated ${date}")
