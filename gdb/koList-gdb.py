@@ -44,6 +44,12 @@ def summary(lst):
     return "%d nodes, %s" % (int(lst["nodes"]), cursor)
 
 
+def held_list(hold):
+    """The ko_list pointer a ko::detail::hold keeps alive, or a null one."""
+    share = hold["s_"]
+    return share["list"] if share else share
+
+
 class ListPrinter:
     """ko_list: the summary, then each node's data pointer."""
 
@@ -85,13 +91,13 @@ class CxxListPrinter:
         self.type = val.type.strip_typedefs()
 
     def to_string(self):
-        lst = self.val["l_"]
+        lst = held_list(self.val["record_"])
         if not lst:
             return "%s without a list record" % self.type
         return "%s with %s" % (self.type, summary(lst.dereference()))
 
     def children(self):
-        lst = self.val["l_"]
+        lst = held_list(self.val["record_"])
         if not lst:
             return
         element = self.type.template_argument(0).pointer()
