@@ -89,19 +89,20 @@ private:
 
 } // namespace detail
 
-// An unlinked node and its element, owned by the handle. Linking it through
-// a list takes it over; a refused link leaves it with the handle. A node
-// linked some other way (through get() and the C operations) must be given
-// up with release() at once: the list owns it from then on.
+// An unlinked node and its element, owned by the handle, which holds the
+// node's list record: it may outlive its ko::list. Linking it through a list
+// takes it over; a refused link leaves it with the handle. A node linked
+// some other way (through get() and the C operations) must be given up with
+// release() at once: the list owns it from then on.
 template <class T> class node {
 public:
     node() noexcept = default;
     node(node &&other) noexcept
-        : n_(std::exchange(other.n_, nullptr)), list_(std::move(other.list_)) {}
+        : n_(std::exchange(other.n_, nullptr)), record_(std::move(other.record_)) {}
     node &operator=(node other) noexcept
     {
         std::swap(n_, other.n_);
-        std::swap(list_, other.list_);
+        std::swap(record_, other.record_);
         return *this;
     }
     ~node() { ko_list_node_free(n_); }
@@ -113,15 +114,15 @@ public:
     // Gives the node up, and with it the handle's hold on the list record.
     ko_list_node *release() noexcept
     {
-        list_ = {};
+        record_ = {};
         return std::exchange(n_, nullptr);
     }
 
 private:
     friend class list<T>;
-    node(ko_list_node *n, const detail::hold &list) noexcept : n_(n), list_(list) {}
+    node(ko_list_node *n, const detail::hold &record) noexcept : n_(n), record_(record) {}
     ko_list_node *n_ = nullptr;
-    detail::hold list_; // n_'s list record, for as long as n_ is held
+    detail::hold record_; // n_'s list record, for as long as n_ is held
 };
 
 template <class T> class list {
