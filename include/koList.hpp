@@ -2,15 +2,17 @@
 // koList for C++: a typed, owning, header-only interface over the C library.
 //
 //   ko::list<T>  owns a ko_list of trivially copyable T (sizeof(T) bytes per
-//                element); move-only, freed with its elements by the destructor.
-//   ko::node<T>  owns an unlinked node; released by its destructor unless linked.
+//                element); move-only. Its destructor releases the elements.
+//   ko::node<T>  owns an unlinked node; its destructor releases the node.
 //
 // All noexcept: a refused allocation is a null or false result, as in C; a
 // list whose record was refused (see operator bool) stays empty. Predicates
-// and comparisons must not throw (that would end the program). As in C, a
-// list must outlive its unlinked nodes. Iterators leave the list's cursor
-// alone; the cursor operations move it. A search keeps its state in the
-// list: one search at a time per list, and no unlinking while walking it.
+// and comparisons follow the rules for callbacks in koList.h; one that throws
+// ends the program. A ko::list and the node handles made from it share the
+// list record, which the last of them frees: a handle may outlive its list.
+// Iterators leave the list's cursor alone; the cursor operations move it. A
+// search keeps its state in the list: one search at a time per list, and no
+// unlinking while walking it.
 #ifndef KOLIST_HPP
 #define KOLIST_HPP
 
@@ -21,6 +23,7 @@
 #include <concepts>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <iterator>
@@ -38,25 +41,88 @@ enum class direction : std::int32_t {
 
 template <class T> class list;
 
-// An unlinked node and its element, owned by the handle. Linking it through
-// a list takes it over; a refused link leaves it with the handle.
+namespace detail {
+
+// A counted hold on a list record, kept by a ko::list and by each node
+// handle made from it: the record lives while any of them does, so a handle
+// can still release its node (the release reads the list's releaser) after
+// its ko::list is gone. The last holder frees the record with ko_list_free.
+// The count is a plain integer: a list and its handles are used by one
+// thread at a time, as in C.
+class hold {
+public:
+    hold() noexcept = default;
+    // Takes over `list`; when the heap refuses the count, frees it and holds
+    // nothing.
+    explicit hold(ko_list *list) noexcept
+        : s_(list != nullptr ? static_cast<share *>(std::malloc(sizeof(share))) : nullptr)
+    {
+        if (s_ != nullptr)
+            *s_ = share{list, 1};
+        else
+            ko_list_free(list);
+    }
+    hold(const hold &other) noexcept : s_(other.s_)
+    {
+        if (s_ != nullptr)
+            s_->holders++;
+    }
+    hold(hold &&other) noexcept : s_(std::exchange(other.s_, nullptr)) {}
+    hold &operator=(hold other) noexcept { std::swap(s_, other.s_); return *this; }
+    ~hold()
+    {
+        if (s_ != nullptr && --s_->holders == 0) {
+            ko_list_free(s_->list);
+            std::free(s_);
+        }
+    }
+
+    ko_list *list() const noexcept { return s_ != nullptr ? s_->list : nullptr; }
+
+private:
+    struct share {
+        ko_list *list;
+        std::size_t holders;
+    };
+    share *s_ = nullptr;
+};
+
+} // namespace detail
+
+// An unlinked node and its element, owned by the handle, which holds the
+// node's list record: it may outlive its ko::list. Linking it through a list
+// takes it over; a refused link leaves it with the handle. A node linked
+// some other way (through get() and the C operations) must be given up with
+// release() at once: the list owns it from then on.
 template <class T> class node {
 public:
     node() noexcept = default;
-    node(node &&other) noexcept : n_(std::exchange(other.n_, nullptr)) {}
-    node &operator=(node other) noexcept { std::swap(n_, other.n_); return *this; }
-    ~node() { if (n_ != nullptr && n_->attached == 0) ko_list_node_free(n_); }
+    node(node &&other) noexcept
+        : n_(std::exchange(other.n_, nullptr)), record_(std::move(other.record_)) {}
+    node &operator=(node other) noexcept
+    {
+        std::swap(n_, other.n_);
+        std::swap(record_, other.record_);
+        return *this;
+    }
+    ~node() { ko_list_node_free(n_); }
 
     explicit operator bool() const noexcept { return n_ != nullptr; }
     T &operator*() const noexcept { return *static_cast<T *>(n_->data); }
     T *operator->() const noexcept { return static_cast<T *>(n_->data); }
     ko_list_node *get() const noexcept { return n_; }
-    ko_list_node *release() noexcept { return std::exchange(n_, nullptr); }
+    // Gives the node up, and with it the handle's hold on the list record.
+    ko_list_node *release() noexcept
+    {
+        record_ = {};
+        return std::exchange(n_, nullptr);
+    }
 
 private:
     friend class list<T>;
-    explicit node(ko_list_node *n) noexcept : n_(n) {}
+    node(ko_list_node *n, const detail::hold &record) noexcept : n_(n), record_(record) {}
     ko_list_node *n_ = nullptr;
+    detail::hold record_; // n_'s list record, for as long as n_ is held
 };
 
 template <class T> class list {
@@ -75,19 +141,20 @@ public:
     // from the heap) and goes back through `release` (else to the heap).
     explicit list(ko_list_alloc_fn alloc = nullptr, ko_list_free_fn release = nullptr,
                   void *spare = nullptr) noexcept
-        : l_(ko_list_new(static_cast<std::int32_t>(sizeof(T)), spare, alloc, release)) {}
-    list(list &&other) noexcept : l_(std::exchange(other.l_, nullptr)) {}
-    list &operator=(list other) noexcept { std::swap(l_, other.l_); return *this; }
-    ~list() { ko_list_free(l_); }
+        : record_(ko_list_new(static_cast<std::int32_t>(sizeof(T)), spare, alloc, release)) {}
+    list(list &&) noexcept = default;
+    list &operator=(list other) noexcept { std::swap(record_, other.record_); return *this; }
+    // Releases the elements now; the record goes with the last node handle.
+    ~list() { clear(); }
 
-    explicit operator bool() const noexcept { return l_ != nullptr; }
-    ko_list *get() const noexcept { return l_; }
-    std::int32_t size() const noexcept { return ko_list_get_nodes(l_); }
-    bool empty() const noexcept { return size() == 0; }
-    void clear() noexcept { ko_list_clean(l_); }
+    explicit operator bool() const noexcept { return get() != nullptr; }
+    ko_list *get() const noexcept { return record_.list(); }
+    std::int32_t size() const noexcept { return ko_list_get_nodes(get()); }
+    bool empty() const noexcept { return head() == nullptr; }
+    void clear() noexcept { ko_list_clean(get()); }
 
     // ---- Nodes and linking: false when refused ----
-    node<T> make_node() noexcept { return node<T>(ko_list_node_new(l_)); }
+    node<T> make_node() noexcept { return handle(ko_list_node_new(get())); }
     node<T> make_node(const T &value) noexcept
     {
         node<T> n = make_node();
@@ -106,39 +173,39 @@ public:
     // of another list. erase() releases it and returns its successor.
     node<T> detach(const_iterator it) noexcept
     {
-        bool mine = it.n_ != nullptr && it.n_->list == l_;
-        return mine && ko_list_node_detach(it.n_) == 0 ? node<T>(it.n_) : node<T>();
+        bool mine = it.n_ != nullptr && it.n_->list == get();
+        return mine && done(ko_list_node_detach(it.n_)) ? handle(it.n_) : node<T>();
     }
     iterator erase(const_iterator it) noexcept
     {
         ko_list_node *next = it.n_ != nullptr ? it.n_->next : nullptr;
-        return detach(it) ? iterator(l_, next) : end();
+        return detach(it) ? iterator(get(), next) : end();
     }
 
     // ---- Iteration, not moving the cursor ----
-    iterator begin() noexcept { return iterator(l_, head()); }
-    iterator end() noexcept { return iterator(l_, nullptr); }
-    const_iterator begin() const noexcept { return const_iterator(l_, head()); }
-    const_iterator end() const noexcept { return const_iterator(l_, nullptr); }
+    iterator begin() noexcept { return iterator(get(), head()); }
+    iterator end() noexcept { return iterator(get(), nullptr); }
+    const_iterator begin() const noexcept { return const_iterator(get(), head()); }
+    const_iterator end() const noexcept { return const_iterator(get(), nullptr); }
 
     // ---- The cursor: each returns the element it lands on, or null ----
-    T *current() noexcept { return data(ko_list_get_current(l_)); }
-    T *first() noexcept { return data(ko_list_get_first(l_)); }
-    T *last() noexcept { return data(ko_list_get_tail(l_)); }
-    T *next() noexcept { return data(ko_list_get_next(l_)); }
-    T *prev() noexcept { return data(ko_list_get_prev(l_)); }
-    T *seek(std::int32_t position) noexcept { return data(ko_list_get_pos(l_, position)); }
-    bool move(std::int32_t count) noexcept { return ko_list_move_current(l_, count) == 0; }
-    bool set_cursor(const_iterator it) noexcept { return ko_list_set_current(l_, it.n_) == 0; }
-    iterator cursor() noexcept { return iterator(l_, ko_list_get_current(l_)); }
+    T *current() noexcept { return data(ko_list_get_current(get())); }
+    T *first() noexcept { return data(ko_list_get_first(get())); }
+    T *last() noexcept { return data(ko_list_get_tail(get())); }
+    T *next() noexcept { return data(ko_list_get_next(get())); }
+    T *prev() noexcept { return data(ko_list_get_prev(get())); }
+    T *seek(std::int32_t position) noexcept { return data(ko_list_get_pos(get(), position)); }
+    bool move(std::int32_t count) noexcept { return done(ko_list_move_current(get(), count)); }
+    bool set_cursor(const_iterator it) noexcept { return done(ko_list_set_current(get(), it.n_)); }
+    iterator cursor() noexcept { return iterator(get(), ko_list_get_current(get())); }
     // Where `it` stands from the first element; size() for end() or a node
     // of another list. remove_current() releases the element at the cursor,
     // which moves on to its successor.
     std::int32_t position(const_iterator it) const noexcept
     {
-        return it.n_ != nullptr && l_ != nullptr ? ko_list_get_node_pos(l_, it.n_) : size();
+        return it.n_ != nullptr && get() != nullptr ? ko_list_get_node_pos(get(), it.n_) : size();
     }
-    void remove_current() noexcept { ko_list_remove(l_); }
+    void remove_current() noexcept { ko_list_remove(get()); }
 
     // ---- Search and sort ----
     // The elements for which pred(element) holds, found lazily one by one.
@@ -146,7 +213,7 @@ public:
         requires std::predicate<P &, const T &>
     matches<P> search(P &&pred, direction dir = direction::forward) noexcept
     {
-        return matches<P>(l_, std::forward<P>(pred), static_cast<std::int32_t>(dir));
+        return matches<P>(get(), std::forward<P>(pred), static_cast<std::int32_t>(dir));
     }
 
     // Ascending by a comparison of two `const T &`, any callable, capturing
@@ -158,30 +225,32 @@ public:
     void sort(Cmp cmp = {}) noexcept
     {
         if constexpr (stateless<Cmp>) {
-            ko_list_sort(l_, &out_of_order<Cmp>);
+            ko_list_sort(get(), &out_of_order<Cmp>);
         } else {
             // The comparison reaches the callback through this thread's
             // slot; the slot is restored, so a comparison may sort too.
             Cmp *outer = std::exchange(sorting<Cmp>(), &cmp);
-            ko_list_sort(l_, &out_of_order<Cmp>);
+            ko_list_sort(get(), &out_of_order<Cmp>);
             sorting<Cmp>() = outer;
         }
     }
 
 private:
+    static bool done(std::int32_t status) noexcept { return status == 0; }
     static T *data(ko_list_node *n) noexcept { return n ? static_cast<T *>(n->data) : nullptr; }
-    ko_list_node *head() const noexcept { return l_ != nullptr ? l_->first : nullptr; }
+    ko_list_node *head() const noexcept { return get() != nullptr ? get()->first : nullptr; }
+    node<T> handle(ko_list_node *n) const noexcept { return n ? node<T>(n, record_) : node<T>(); }
 
     // Links the handle's node at the tail (where < 0) or at the cursor; the
     // list takes it over only when the library accepts it.
     bool link(node<T> &n, std::int32_t where) noexcept
     {
-        if (!n || n.n_->list != l_)
-            return false;
-        if ((where < 0 ? ko_list_add(l_, n.n_) : ko_list_insert(l_, n.n_, where)) != 0)
-            return false;
-        n.release();
-        return true;
+        bool linked = n && n.n_->list == get() &&
+                      done(where < 0 ? ko_list_add(get(), n.n_)
+                                     : ko_list_insert(get(), n.n_, where));
+        if (linked)
+            n.release();
+        return linked;
     }
 
     // A comparison with no state is made afresh in the callback; any other
@@ -217,7 +286,7 @@ private:
             return cmp(earlier, later) > 0 ? 1 : 0;
     }
 
-    ko_list *l_;
+    detail::hold record_;
 };
 
 // A bidirectional iterator over the elements, T & or const T &.
@@ -253,8 +322,9 @@ private:
 
 // The matches of one search, an input range: begin() starts the search
 // (ko_list_search), each ++ finds the next match (ko_list_search_next). The
-// key handed to the library is the address of the predicate, which the
-// range keeps (by reference for an lvalue, else by value).
+// range keeps the predicate (by reference for an lvalue, else by value) and
+// hands the library itself as the key, so any predicate reaches the test:
+// a function, a pointer to one or to a member, a lambda, a std::function.
 template <class T> template <class P> class list<T>::matches {
 public:
     class iterator {
@@ -268,7 +338,7 @@ public:
         ko_list_node *node() const noexcept { return n_; }
         iterator &operator++() noexcept
         {
-            n_ = ko_list_search_next(r_->l_, &test, &r_->pred_);
+            n_ = ko_list_search_next(r_->l_, &test, r_);
             return *this;
         }
         void operator++(int) noexcept { ++*this; }
@@ -283,14 +353,14 @@ public:
 
     matches(ko_list *l, P &&pred, std::int32_t dir) noexcept
         : l_(l), pred_(std::forward<P>(pred)), dir_(dir) {}
-    iterator begin() noexcept { return iterator(this, ko_list_search(l_, &test, &pred_, dir_)); }
+    iterator begin() noexcept { return iterator(this, ko_list_search(l_, &test, this, dir_)); }
     std::default_sentinel_t end() const noexcept { return {}; }
 
 private:
     static std::int32_t test(const void *data, const void *key) noexcept
     {
-        auto &pred = *static_cast<std::remove_reference_t<P> *>(const_cast<void *>(key));
-        return std::invoke(pred, *static_cast<const T *>(data)) ? 0 : 1;
+        auto *range = static_cast<matches *>(const_cast<void *>(key));
+        return std::invoke(range->pred_, *static_cast<const T *>(data)) ? 0 : 1;
     }
 
     ko_list *l_;

@@ -2,8 +2,8 @@
 # Installs the build into a fresh prefix and runs the examples on the
 # installed library under gdb, whose auto-load directory is the prefix's: gdb
 # loads the installed pretty-printers by itself and prints a ko_list, its
-# nodes and a ko::list<T>. Each example is stopped in its main() with three
-# readings linked and a fourth node made.
+# nodes, a ko::list<T>, its iterators and node handles. Each example is
+# stopped in its main() with three readings linked and a fourth node made.
 # cmake -DGDB=... -DBUILD=... -DWORK=... -DLIBDIR=... -DDATADIR=... -DEXAMPLE=... -DEXAMPLE_CPP=... -P gdb.cmake
 
 file(REMOVE_RECURSE ${WORK})
@@ -49,5 +49,17 @@ expect("${out}" "\n\\$4 = ko_list_node unlinked, data ${pointer}\n")
 expect("${out}" "\n\\$6 = ko_list with 3 nodes, current at 2 = {")
 expect("${out}" "\n\\$8 = ko_list with 3 nodes, no current node = {")
 
-debug(${EXAMPLE_CPP} out "print list")
+# Then, each in a frame of the header: the handle of the fourth reading,
+# given up to the list; the search's iterator on its first match, as it
+# looks for the next; the coldest reading's handle, as it releases it.
+debug(${EXAMPLE_CPP} out "print list" "print list.begin()" "print list.end()" delete
+  "tbreak ko_list_node_free" continue up "print *this"
+  "tbreak ko_list_search_next" continue up "print *this"
+  "tbreak ko_list_node_free" continue up "print *this")
 expect("${out}" "\n\\$1 = ko::list<reading> with 3 nodes, current at 0 = {\\[0\\] = {sensor = \"north[^}]*, celsius = 21}, \\[1\\] = {sensor = \"south[^}]*, celsius = 25}, \\[2\\] = {sensor = \"east[^}]*, celsius = 19}}\n")
+# An iterator and a handle print their element alone.
+expect("${out}" "\n\\$2 = {sensor = \"north[^}]*, celsius = 21}\n")
+expect("${out}" "\n\\$3 = end\\(\\)\n")
+expect("${out}" "\n\\$4 = empty ko::node<reading>\n")
+expect("${out}" "\n\\$5 = {sensor = \"south[^}]*, celsius = 25}\n")
+expect("${out}" "\n\\$6 = {sensor = \"east[^}]*, celsius = 19}\n")
