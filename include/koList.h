@@ -226,7 +226,7 @@ ko_list_node *ko_list_get_pos(ko_list *list, int32_t position);
  * count when it is not linked here, 0 on an empty list, -1 for NULL handles.
  * Walks from both ends at once, in time proportional to the node's distance
  * to the nearer end, and reads only the chain, never the node: a stale
- * handle is safe to ask about.
+ * handle is safe to ask about (its address may since be a new node's).
  */
 int32_t ko_list_get_node_pos(const ko_list *list, const ko_list_node *node);
 

@@ -13,7 +13,6 @@
 # stops there.
 set -eu
 cd "$(dirname "$0")/.."
-sh tools/setup.sh test
 logs=build/logs
 rm -rf "$logs"
 mkdir -p "$logs"
@@ -78,6 +77,7 @@ fuzz_for_a_minute() {
     build/fuzz/corpus fuzz/corpus
 }
 
+step setup '' sh tools/setup.sh test
 step bench '' cmake --workflow --preset bench
 step native "$ctest_results" cmake --workflow --preset native
 # clang-tidy counts the warnings it leaves out, those of system headers, on
