@@ -51,7 +51,12 @@ const char *const kNames[] = {
 constexpr int kLists = 5;  // list slots; slot kLists is always empty: the null list
 constexpr int kNodes = 40; // node slots; -1 is the null node
 
-// One step: an operation with its arguments, exactly as the library gets them.
+// A node named by role, resolved when a move is played: kLoose is an unlinked
+// node of list 0, kForeign the first of list 1.
+enum Role { kNone, kFirst, kSecond, kLast, kCurrent, kLoose, kForeign };
+
+// One step: an operation with its arguments, exactly as the library gets
+// them. As a move of the alphabet it may name its node by role instead.
 struct Step {
     Op op = NEW;
     int l = kLists;  // list slot
@@ -60,63 +65,57 @@ struct Step {
     int32_t key = 0; // the search key
     int mode = 0;    // the comparison (see order()), 0 for none; for new, the callbacks
     int refuse = 0;  // 1 or 2: that heap request of the step is refused; 3: the allocator's
-};
-
-// A move names its node by role, resolved when it is played.
-enum Role { kNone, kFirst, kSecond, kLast, kCurrent, kLoose, kForeign };
-struct Move {
-    Step step;
-    Role role = kNone; // kLoose: an unlinked node of list 0; kForeign: the first of list 1
+    Role role = kNone;
     int scale = 0;     // the argument grows by `scale` times the list's node count
     bool link = false; // the new node is then added to its list
 };
 // Every operation with its boundary arguments, on list 0, list 1 or the null
 // list (kLists), and on a node in each role. Searches match two nodes of a
 // start state, one, none or every node.
-const std::vector<Move> kAlphabet = [] {
+const std::vector<Step> kAlphabet = [] {
     const int32_t forward = KO_LIST_SEARCH_FORWARD;
     const int32_t backward = KO_LIST_SEARCH_BACKWARD;
     // clang-format off
-    std::vector<Move> moves = {
-        {{.op = NODE_NEW, .l = 0}, kNone, 0, true}, // first: walks grow their lists with it
-        {{.op = NEW, .a = 1, .mode = 3}}, {{.op = NEW}}, {{.op = NEW, .a = INT32_MIN}},
-        {{.op = NEW, .a = 1, .refuse = 1}}, {{.op = NODE_NEW, .l = 0}}, {{.op = NODE_NEW}},
-        {{.op = NODE_NEW, .l = 0, .refuse = 1}}, {{.op = NODE_NEW, .l = 0, .refuse = 2}},
-        {{.op = NODE_NEW, .l = 0, .refuse = 3}}, {{.op = GET_DATA, .a = 3}, kFirst},
-        {{.op = ADD, .l = 1}, kLoose}, {{.op = ADD, .l = kLists}, kLoose}, {{.op = ADD, .l = 0}},
-        {{.op = INSERT, .l = 0, .a = KO_LIST_INSERT_BEFORE}, kLoose},
-        {{.op = INSERT, .l = 0, .a = 2}, kLoose}, {{.op = INSERT, .l = 0, .a = -1}, kLoose},
-        {{.op = INSERT, .l = 1}, kLoose}, {{.op = INSERT, .l = kLists}, kLoose},
-        {{.op = FREE, .l = 1}}, {{.op = SET_CURRENT, .l = kLists}, kFirst},
-        {{.op = NODE_POS, .l = 1}, kFirst}, {{.op = NODE_POS, .l = kLists}, kFirst},
-        {{.op = MOVE, .l = kLists, .a = 1}}, {{.op = MOVE, .l = 0}, kNone, 1},
-        {{.op = MOVE, .l = 0}, kNone, -1}, {{.op = GET_POS, .l = 0, .a = -1}, kNone, 1},
-        {{.op = GET_POS, .l = 0}, kNone, 1},
-        {{.op = SEARCH, .l = 0, .a = forward, .key = 2, .mode = 1}},
-        {{.op = SEARCH, .l = 0, .a = backward, .key = 1, .mode = 1}},
-        {{.op = SEARCH, .l = 0, .a = forward, .key = 7, .mode = 1}},
-        {{.op = SEARCH, .l = 0, .a = backward, .mode = 3}},
-        {{.op = SEARCH, .l = 0, .a = KO_LIST_SEARCH_DONE, .mode = 1}},
-        {{.op = SEARCH, .l = 0, .a = -1, .mode = 1}}, {{.op = SEARCH, .l = 0}},
-        {{.op = SEARCH, .mode = 1}}, {{.op = SEARCH_NEXT, .l = 0, .key = 2, .mode = 1}},
-        {{.op = SEARCH_NEXT, .l = 0, .mode = 3}}, {{.op = SEARCH_NEXT, .l = 0}},
-        {{.op = SEARCH_NEXT, .mode = 1}}, {{.op = SORT, .mode = 1}},
-        {{.op = WRITE_DIR, .l = 0, .a = -1}}, {{.op = WRITE_DIR, .l = 0, .a = 7}},
+    std::vector<Step> moves = {
+        {.op = NODE_NEW, .l = 0, .link = true}, // first: walks grow their lists with it
+        {.op = NEW, .a = 1, .mode = 3}, {.op = NEW}, {.op = NEW, .a = INT32_MIN},
+        {.op = NEW, .a = 1, .refuse = 1}, {.op = NODE_NEW, .l = 0}, {.op = NODE_NEW},
+        {.op = NODE_NEW, .l = 0, .refuse = 1}, {.op = NODE_NEW, .l = 0, .refuse = 2},
+        {.op = NODE_NEW, .l = 0, .refuse = 3}, {.op = GET_DATA, .a = 3, .role = kFirst},
+        {.op = ADD, .l = 1, .role = kLoose}, {.op = ADD, .l = kLists, .role = kLoose},
+        {.op = ADD, .l = 0}, {.op = INSERT, .l = 0, .a = KO_LIST_INSERT_BEFORE, .role = kLoose},
+        {.op = INSERT, .l = 0, .a = 2, .role = kLoose},
+        {.op = INSERT, .l = 0, .a = -1, .role = kLoose}, {.op = INSERT, .l = 1, .role = kLoose},
+        {.op = INSERT, .l = kLists, .role = kLoose}, {.op = FREE, .l = 1},
+        {.op = SET_CURRENT, .l = kLists, .role = kFirst}, {.op = NODE_POS, .l = 1, .role = kFirst},
+        {.op = NODE_POS, .l = kLists, .role = kFirst}, {.op = MOVE, .l = kLists, .a = 1},
+        {.op = MOVE, .l = 0, .scale = 1}, {.op = MOVE, .l = 0, .scale = -1},
+        {.op = GET_POS, .l = 0, .a = -1, .scale = 1}, {.op = GET_POS, .l = 0, .scale = 1},
+        {.op = SEARCH, .l = 0, .a = forward, .key = 2, .mode = 1},
+        {.op = SEARCH, .l = 0, .a = backward, .key = 1, .mode = 1},
+        {.op = SEARCH, .l = 0, .a = forward, .key = 7, .mode = 1},
+        {.op = SEARCH, .l = 0, .a = backward, .mode = 3},
+        {.op = SEARCH, .l = 0, .a = KO_LIST_SEARCH_DONE, .mode = 1},
+        {.op = SEARCH, .l = 0, .a = -1, .mode = 1}, {.op = SEARCH, .l = 0},
+        {.op = SEARCH, .mode = 1}, {.op = SEARCH_NEXT, .l = 0, .key = 2, .mode = 1},
+        {.op = SEARCH_NEXT, .l = 0, .mode = 3}, {.op = SEARCH_NEXT, .l = 0},
+        {.op = SEARCH_NEXT, .mode = 1}, {.op = SORT, .mode = 1},
+        {.op = WRITE_DIR, .l = 0, .a = -1}, {.op = WRITE_DIR, .l = 0, .a = 7},
     };
     // clang-format on
     for (Role role : {kFirst, kSecond, kLast, kCurrent, kLoose, kForeign, kNone})
         for (Op op : {GET_DATA, ATTACH, ADD, INSERT, DETACH, NODE_FREE, SET_CURRENT, NODE_POS,
                       NODE_PREV, NODE_NEXT})
-            moves.push_back({{.op = op, .l = 0}, role});
+            moves.push_back({.op = op, .l = 0, .role = role});
     for (int l : {0, kLists})
         for (Op op : {GET_NODES, REMOVE, CLEAN, FREE, FIRST, TAIL, NEXT, PREV, CURRENT})
-            moves.push_back({{.op = op, .l = l}});
+            moves.push_back({.op = op, .l = l});
     for (int32_t a : {-1, 1, INT32_MIN, INT32_MAX})
-        moves.push_back({{.op = MOVE, .l = 0, .a = a}});
+        moves.push_back({.op = MOVE, .l = 0, .a = a});
     for (int32_t a : {-1, 0})
-        moves.push_back({{.op = GET_POS, .l = 0, .a = a}});
+        moves.push_back({.op = GET_POS, .l = 0, .a = a});
     for (int mode : {0, 1, 2, 4, 5})
-        moves.push_back({{.op = SORT, .l = 0, .mode = mode}});
+        moves.push_back({.op = SORT, .l = 0, .mode = mode});
     return moves;
 }();
 
@@ -626,9 +625,9 @@ struct State : Models {
     }
 
     // The move's role, relative argument and creation slot, as they stand now.
-    Step resolve(const Move &move) const
+    Step resolve(const Step &move) const
     {
-        Step s = move.step;
+        Step s = move;
         const auto loose = std::ranges::find_if(
             nodes, [](const NodeModel &m) { return m.h != nullptr && m.list == 0 && !m.linked; });
         const int roles[] = {-1,
