@@ -14,7 +14,8 @@
 namespace model {
 
 // Heap calls as the test program's interposer reports them: 'm' for an
-// allocation (block null when refused), 'x' for a release.
+// allocation (block null when refused), 'x' for a release. Without hooks
+// (the fuzz build) heap calls are neither refused nor compared.
 using HeapSink = void (*)(char kind, const void *block, size_t size);
 struct HeapHooks {
     void (*refuse_nth)(long n) = nullptr; // the n-th request from now is refused; 0 disarms
@@ -33,7 +34,6 @@ struct Source {
 // `sequences`. The start state: list 0 with `length` nodes (elements 2, 1, 2,
 // ...), the cursor on node `cursor` (-1: null) and callbacks as `mode` (1
 // allocator, 2 releaser); list 1 with one node; one unlinked node of list 0.
-// Without hooks (the fuzz build) heap calls are neither refused nor compared.
 std::string every_sequence(int length, int cursor, int mode, int depth, HeapHooks hooks,
                            long &sequences);
 
