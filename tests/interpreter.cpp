@@ -51,7 +51,12 @@ const char *const kNames[] = {
 constexpr int kLists = 5;  // list slots; slot kLists is always empty: the null list
 constexpr int kNodes = 40; // node slots; -1 is the null node
 
-// One step: an operation with its arguments, exactly as the library gets them.
+// A node named by role, resolved when a move is played: kLoose is an unlinked
+// node of list 0, kForeign the first of list 1.
+enum Role { kNone, kFirst, kSecond, kLast, kCurrent, kLoose, kForeign };
+
+// One step: an operation with its arguments, exactly as the library gets
+// them. As a move of the alphabet it may name its node by role instead.
 struct Step {
     Op op = NEW;
     int l = kLists;  // list slot
@@ -60,63 +65,57 @@ struct Step {
     int32_t key = 0; // the search key
     int mode = 0;    // the comparison (see order()), 0 for none; for new, the callbacks
     int refuse = 0;  // 1 or 2: that heap request of the step is refused; 3: the allocator's
-};
-
-// A move names its node by role, resolved when it is played.
-enum Role { kNone, kFirst, kSecond, kLast, kCurrent, kLoose, kForeign };
-struct Move {
-    Step step;
-    Role role = kNone; // kLoose: an unlinked node of list 0; kForeign: the first of list 1
+    Role role = kNone;
     int scale = 0;     // the argument grows by `scale` times the list's node count
     bool link = false; // the new node is then added to its list
 };
 // Every operation with its boundary arguments, on list 0, list 1 or the null
 // list (kLists), and on a node in each role. Searches match two nodes of a
 // start state, one, none or every node.
-const std::vector<Move> kAlphabet = [] {
+const std::vector<Step> kAlphabet = [] {
     const int32_t forward = KO_LIST_SEARCH_FORWARD;
     const int32_t backward = KO_LIST_SEARCH_BACKWARD;
     // clang-format off
-    std::vector<Move> moves = {
-        {{.op = NODE_NEW, .l = 0}, kNone, 0, true}, // first: walks grow their lists with it
-        {{.op = NEW, .a = 1, .mode = 3}}, {{.op = NEW}}, {{.op = NEW, .a = INT32_MIN}},
-        {{.op = NEW, .a = 1, .refuse = 1}}, {{.op = NODE_NEW, .l = 0}}, {{.op = NODE_NEW}},
-        {{.op = NODE_NEW, .l = 0, .refuse = 1}}, {{.op = NODE_NEW, .l = 0, .refuse = 2}},
-        {{.op = NODE_NEW, .l = 0, .refuse = 3}}, {{.op = GET_DATA, .a = 3}, kFirst},
-        {{.op = ADD, .l = 1}, kLoose}, {{.op = ADD, .l = kLists}, kLoose}, {{.op = ADD, .l = 0}},
-        {{.op = INSERT, .l = 0, .a = KO_LIST_INSERT_BEFORE}, kLoose},
-        {{.op = INSERT, .l = 0, .a = 2}, kLoose}, {{.op = INSERT, .l = 0, .a = -1}, kLoose},
-        {{.op = INSERT, .l = 1}, kLoose}, {{.op = INSERT, .l = kLists}, kLoose},
-        {{.op = FREE, .l = 1}}, {{.op = SET_CURRENT, .l = kLists}, kFirst},
-        {{.op = NODE_POS, .l = 1}, kFirst}, {{.op = NODE_POS, .l = kLists}, kFirst},
-        {{.op = MOVE, .l = kLists, .a = 1}}, {{.op = MOVE, .l = 0}, kNone, 1},
-        {{.op = MOVE, .l = 0}, kNone, -1}, {{.op = GET_POS, .l = 0, .a = -1}, kNone, 1},
-        {{.op = GET_POS, .l = 0}, kNone, 1},
-        {{.op = SEARCH, .l = 0, .a = forward, .key = 2, .mode = 1}},
-        {{.op = SEARCH, .l = 0, .a = backward, .key = 1, .mode = 1}},
-        {{.op = SEARCH, .l = 0, .a = forward, .key = 7, .mode = 1}},
-        {{.op = SEARCH, .l = 0, .a = backward, .mode = 3}},
-        {{.op = SEARCH, .l = 0, .a = KO_LIST_SEARCH_DONE, .mode = 1}},
-        {{.op = SEARCH, .l = 0, .a = -1, .mode = 1}}, {{.op = SEARCH, .l = 0}},
-        {{.op = SEARCH, .mode = 1}}, {{.op = SEARCH_NEXT, .l = 0, .key = 2, .mode = 1}},
-        {{.op = SEARCH_NEXT, .l = 0, .mode = 3}}, {{.op = SEARCH_NEXT, .l = 0}},
-        {{.op = SEARCH_NEXT, .mode = 1}}, {{.op = SORT, .mode = 1}},
-        {{.op = WRITE_DIR, .l = 0, .a = -1}}, {{.op = WRITE_DIR, .l = 0, .a = 7}},
+    std::vector<Step> moves = {
+        {.op = NODE_NEW, .l = 0, .link = true}, // first: walks grow their lists with it
+        {.op = NEW, .a = 1, .mode = 3}, {.op = NEW}, {.op = NEW, .a = INT32_MIN},
+        {.op = NEW, .a = 1, .refuse = 1}, {.op = NODE_NEW, .l = 0}, {.op = NODE_NEW},
+        {.op = NODE_NEW, .l = 0, .refuse = 1}, {.op = NODE_NEW, .l = 0, .refuse = 2},
+        {.op = NODE_NEW, .l = 0, .refuse = 3}, {.op = GET_DATA, .a = 3, .role = kFirst},
+        {.op = ADD, .l = 1, .role = kLoose}, {.op = ADD, .l = kLists, .role = kLoose},
+        {.op = ADD, .l = 0}, {.op = INSERT, .l = 0, .a = KO_LIST_INSERT_BEFORE, .role = kLoose},
+        {.op = INSERT, .l = 0, .a = 2, .role = kLoose},
+        {.op = INSERT, .l = 0, .a = -1, .role = kLoose}, {.op = INSERT, .l = 1, .role = kLoose},
+        {.op = INSERT, .l = kLists, .role = kLoose}, {.op = FREE, .l = 1},
+        {.op = SET_CURRENT, .l = kLists, .role = kFirst}, {.op = NODE_POS, .l = 1, .role = kFirst},
+        {.op = NODE_POS, .l = kLists, .role = kFirst}, {.op = MOVE, .l = kLists, .a = 1},
+        {.op = MOVE, .l = 0, .scale = 1}, {.op = MOVE, .l = 0, .scale = -1},
+        {.op = GET_POS, .l = 0, .a = -1, .scale = 1}, {.op = GET_POS, .l = 0, .scale = 1},
+        {.op = SEARCH, .l = 0, .a = forward, .key = 2, .mode = 1},
+        {.op = SEARCH, .l = 0, .a = backward, .key = 1, .mode = 1},
+        {.op = SEARCH, .l = 0, .a = forward, .key = 7, .mode = 1},
+        {.op = SEARCH, .l = 0, .a = backward, .mode = 3},
+        {.op = SEARCH, .l = 0, .a = KO_LIST_SEARCH_DONE, .mode = 1},
+        {.op = SEARCH, .l = 0, .a = -1, .mode = 1}, {.op = SEARCH, .l = 0},
+        {.op = SEARCH, .mode = 1}, {.op = SEARCH_NEXT, .l = 0, .key = 2, .mode = 1},
+        {.op = SEARCH_NEXT, .l = 0, .mode = 3}, {.op = SEARCH_NEXT, .l = 0},
+        {.op = SEARCH_NEXT, .mode = 1}, {.op = SORT, .mode = 1},
+        {.op = WRITE_DIR, .l = 0, .a = -1}, {.op = WRITE_DIR, .l = 0, .a = 7},
     };
     // clang-format on
     for (Role role : {kFirst, kSecond, kLast, kCurrent, kLoose, kForeign, kNone})
         for (Op op : {GET_DATA, ATTACH, ADD, INSERT, DETACH, NODE_FREE, SET_CURRENT, NODE_POS,
                       NODE_PREV, NODE_NEXT})
-            moves.push_back({{.op = op, .l = 0}, role});
+            moves.push_back({.op = op, .l = 0, .role = role});
     for (int l : {0, kLists})
         for (Op op : {GET_NODES, REMOVE, CLEAN, FREE, FIRST, TAIL, NEXT, PREV, CURRENT})
-            moves.push_back({{.op = op, .l = l}});
+            moves.push_back({.op = op, .l = l});
     for (int32_t a : {-1, 1, INT32_MIN, INT32_MAX})
-        moves.push_back({{.op = MOVE, .l = 0, .a = a}});
+        moves.push_back({.op = MOVE, .l = 0, .a = a});
     for (int32_t a : {-1, 0})
-        moves.push_back({{.op = GET_POS, .l = 0, .a = a}});
+        moves.push_back({.op = GET_POS, .l = 0, .a = a});
     for (int mode : {0, 1, 2, 4, 5})
-        moves.push_back({{.op = SORT, .l = 0, .mode = mode}});
+        moves.push_back({.op = SORT, .l = 0, .mode = mode});
     return moves;
 }();
 
@@ -241,11 +240,10 @@ auto fields(const ko_list_node &r)
     return std::tie(r.list, r.prev, r.next, r.attached, r.data);
 }
 
-} // namespace
+struct State : Models {
+    explicit State(HeapHooks heap) : hooks(heap) {}
 
-struct Checker::State : Models {
     HeapHooks hooks;
-    bool changed = false;
     std::vector<std::pair<Step, Outcome>> history;
     Outcome got, want;
     std::vector<Call> want_calls;
@@ -627,9 +625,9 @@ struct Checker::State : Models {
     }
 
     // The move's role, relative argument and creation slot, as they stand now.
-    Step resolve(const Move &move) const
+    Step resolve(const Step &move) const
     {
-        Step s = move.step;
+        Step s = move;
         const auto loose = std::ranges::find_if(
             nodes, [](const NodeModel &m) { return m.h != nullptr && m.list == 0 && !m.linked; });
         const int roles[] = {-1,
@@ -656,103 +654,116 @@ struct Checker::State : Models {
         }
         return s;
     }
+
+    // The start state of every_sequence(); the steps are compared as any.
+    bool start(int length, int cursor, int mode)
+    {
+        bool agreed = apply({.op = NEW, .l = 0, .a = 4, .mode = mode});
+        for (int n = 0; agreed && n < length; n++)
+            agreed = make(0, n, n % 3 == 1 ? 1 : 2) && apply({.op = ADD, .l = 0, .n = n});
+        if (cursor >= 0)
+            agreed = agreed && apply({.op = SET_CURRENT, .l = 0, .n = cursor});
+        else
+            agreed = agreed && apply({.op = TAIL, .l = 0}) && apply({.op = NEXT, .l = 0});
+        return agreed && apply({.op = NEW, .l = 1, .a = 4, .mode = 3}) && make(1, length, 2) &&
+               apply({.op = ADD, .l = 1, .n = length}) && make(0, length + 1, 1);
+    }
+    bool make(int l, int id, int32_t element)
+    {
+        return apply({.op = NODE_NEW, .l = l, .n = id}) &&
+               apply({.op = GET_DATA, .n = id, .a = element});
+    }
+
+    bool play(size_t move)
+    {
+        const Step step = resolve(kAlphabet[move]);
+        return apply(step) &&
+               (!kAlphabet[move].link || apply({.op = ADD, .l = step.l, .n = step.n}));
+    }
+
+    bool finish() // frees every list as a caller does
+    {
+        for (int l = 0; l < kLists; l++)
+            if (lists[l].h != nullptr && !apply({.op = FREE, .l = l}))
+                return false;
+        return true;
+    }
+
+    // The steps played, one a line, and what differed after the last.
+    std::string report() const
+    {
+        std::string text = "step operation: list node a key mode refuse -> result\n";
+        for (size_t i = 0; i < history.size(); i++) {
+            const auto &[step, result] = history[i];
+            text += std::to_string(i) + " " + kNames[step.op] + ":";
+            for (const int32_t v :
+                 {step.l < kLists ? step.l : -1, step.n, step.a, step.key, step.mode, step.refuse})
+                text += " " + std::to_string(v);
+            text += " ->" + shown(result.status) + shown(result.handle) + "\n";
+        }
+        return text + error + "\n";
+    }
 };
 
-const size_t kMoves = kAlphabet.size();
+} // namespace
 
-Checker::Checker(HeapHooks hooks) : state_(std::make_unique<State>())
+// A move that leaves the model as it was ends its sequence early: everything
+// was compared after it, and whatever follows would repeat a shorter sequence.
+std::string every_sequence(int length, int cursor, int mode, int depth, HeapHooks hooks,
+                           long &sequences)
 {
-    state_->hooks = hooks;
+    std::vector<size_t> moves(static_cast<size_t>(depth), 0);
+    for (int d = depth; d >= 0;) {
+        State s(hooks);
+        bool agreed = s.start(length, cursor, mode);
+        bool changed = true;
+        for (d = 0; agreed && changed && d < depth; d++) {
+            const Models before = s;
+            agreed = s.play(moves[static_cast<size_t>(d)]);
+            changed = !(before == s);
+        }
+        if (!(agreed && s.finish()))
+            return s.report();
+        sequences++;
+        // The next sequence: the last move played changes, like an odometer's
+        // digit, and the moves after it start over.
+        std::fill(moves.begin() + d, moves.end(), 0);
+        for (d--; d >= 0 && ++moves[static_cast<size_t>(d)] == kAlphabet.size(); d--)
+            moves[static_cast<size_t>(d)] = 0;
+    }
+    return "";
 }
 
-Checker::~Checker() = default;
-
-bool Checker::start(int length, int cursor, int mode)
+// Positions are walked from either end. Beside a node of another list, an
+// unlinked node and a null one, a handle that cannot be read, as a stale one
+// may not be: never read, not in the chain.
+std::string every_position(int length, HeapHooks hooks)
 {
-    State &s = *state_;
-    bool agreed = s.apply({.op = NEW, .l = 0, .a = 4, .mode = mode});
-    for (int n = 0; agreed && n < length; n++)
-        agreed = s.apply({.op = NODE_NEW, .l = 0, .n = n}) &&
-                 s.apply({.op = GET_DATA, .n = n, .a = n % 3 == 1 ? 1 : 2}) &&
-                 s.apply({.op = ADD, .l = 0, .n = n});
-    if (cursor >= 0)
-        agreed = agreed && s.apply({.op = SET_CURRENT, .l = 0, .n = cursor});
-    else
-        agreed = agreed && s.apply({.op = TAIL, .l = 0}) && s.apply({.op = NEXT, .l = 0});
-    return agreed && s.apply({.op = NEW, .l = 1, .a = 4, .mode = 3}) &&
-           s.apply({.op = NODE_NEW, .l = 1, .n = length}) &&
-           s.apply({.op = GET_DATA, .n = length, .a = 2}) &&
-           s.apply({.op = ADD, .l = 1, .n = length}) &&
-           s.apply({.op = NODE_NEW, .l = 0, .n = length + 1}) &&
-           s.apply({.op = GET_DATA, .n = length + 1, .a = 1});
-}
-
-bool Checker::play(size_t move)
-{
-    State &s = *state_;
-    const Models before = s;
-    const Step step = s.resolve(kAlphabet[move]);
-    const Step add = {.op = ADD, .l = step.l, .n = step.n};
-    const bool agreed = s.apply(step) && (!kAlphabet[move].link || s.apply(add));
-    s.changed = !(before == s);
-    return agreed;
-}
-
-bool Checker::locate_all()
-{
-    State &s = *state_;
-    bool agreed = true;
-    for (int32_t a = -1; agreed && a <= std::ssize(s.lists[0].chain); a++)
+    State s(hooks);
+    bool agreed = s.start(length, -1, 0);
+    for (int32_t a = -1; agreed && a <= length; a++)
         agreed = s.apply({.op = GET_POS, .l = 0, .a = a});
     for (int id = -1; agreed && id < kNodes; id++)
-        agreed = (id >= 0 && s.nodes[id].h == nullptr) || s.apply({.op = NODE_POS, .l = 0, .n = id});
-    // A handle that cannot be read, as a stale one may not be: never read, not in the chain.
+        agreed =
+            (id >= 0 && s.nodes[id].h == nullptr) || s.apply({.op = NODE_POS, .l = 0, .n = id});
     static void *const fenced = mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     const int32_t at = ko_list_get_node_pos(s.lists[0].h, static_cast<ko_list_node *>(fenced));
-    if (agreed && at != std::ssize(s.lists[0].chain))
+    if (agreed && at != length)
         s.error = "an unreadable node at " + std::to_string(at);
-    return agreed && s.error.empty();
-}
-
-bool Checker::changed() const
-{
-    return state_->changed;
-}
-
-bool Checker::finish()
-{
-    for (int l = 0; l < kLists; l++)
-        if (state_->lists[l].h != nullptr && !state_->apply({.op = FREE, .l = l}))
-            return false;
-    return true;
-}
-
-// The steps played, one a line, and what differed after the last.
-std::string Checker::report() const
-{
-    const State &s = *state_;
-    std::string text = "step operation: list node a key mode refuse -> result\n";
-    for (size_t i = 0; i < s.history.size(); i++) {
-        const auto &[step, result] = s.history[i];
-        text += std::to_string(i) + " " + kNames[step.op] + ":";
-        for (const int32_t v :
-             {step.l < kLists ? step.l : -1, step.n, step.a, step.key, step.mode, step.refuse})
-            text += " " + std::to_string(v);
-        text += " ->" + s.shown(result.status) + s.shown(result.handle) + "\n";
-    }
-    return text + s.error + "\n";
+    return agreed && s.error.empty() && s.finish() ? "" : s.report();
 }
 
 std::string walk(Source source, long limit, HeapHooks hooks)
 {
-    Checker checker(hooks);
+    State s(hooks);
     const auto length = static_cast<int>(source.pick(4));
     const auto cursor = static_cast<int>(source.pick(static_cast<uint32_t>(length) + 1)) - 1;
-    bool agreed = checker.start(length, cursor, static_cast<int>(source.pick(4)));
+    bool agreed = s.start(length, cursor, static_cast<int>(source.pick(4)));
     // One move in four at least makes a node and adds it, so that lists grow.
     for (long i = 0; agreed && i < limit && !(source.bytes && source.at == source.end); i++)
-        agreed = checker.play(source.pick(4) == 0 ? 0 : source.pick(static_cast<uint32_t>(kMoves)));
-    return agreed && checker.finish() ? "" : checker.report();
+        agreed =
+            s.play(source.pick(4) == 0 ? 0 : source.pick(static_cast<uint32_t>(kAlphabet.size())));
+    return agreed && s.finish() ? "" : s.report();
 }
 
 } // namespace model

@@ -4,10 +4,8 @@
 // lists of up to 9 nodes, and long random walks.
 #include "support.hpp"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <vector>
 
 #include "koList.h"
 #if __has_include(<valgrind/valgrind.h>)
@@ -28,33 +26,6 @@ long from_env(const char *name, long otherwise)
     return value != nullptr ? std::strtol(value, nullptr, 0) : otherwise;
 }
 
-// Every sequence of `depth` moves from one start state, counted in
-// `sequences`; "" or the report of the first divergence. A move that leaves
-// the model as it was ends its sequence early: everything was compared after
-// it, and whatever follows would repeat a shorter sequence.
-std::string every_sequence(int length, int cursor, int mode, int depth, long &sequences)
-{
-    std::vector<size_t> moves(static_cast<size_t>(depth), 0);
-    for (int d = depth; d >= 0;) {
-        model::Checker checker(heap::hooks);
-        bool agreed = checker.start(length, cursor, mode);
-        bool going = agreed;
-        for (d = 0; going && d < depth; d++) {
-            agreed = checker.play(moves[static_cast<size_t>(d)]);
-            going = agreed && checker.changed();
-        }
-        if (!(agreed && checker.finish()))
-            return checker.report();
-        sequences++;
-        // The next sequence: the last move played changes, like an odometer's
-        // digit, and the moves after it start over.
-        std::fill(moves.begin() + d, moves.end(), 0);
-        for (d--; d >= 0 && ++moves[static_cast<size_t>(d)] == model::kMoves; d--)
-            moves[static_cast<size_t>(d)] = 0;
-    }
-    return "";
-}
-
 // KOLIST_SCOPE_DEPTH=<k> sets the length of the sequences: 3 by default,
 // 2 under valgrind (the memcheck run uses this binary); the build sets 2
 // for the emulator and the sanitizers.
@@ -69,8 +40,8 @@ TEST_F(Model, EverySmallSequenceAgrees)
     for (int mode : {0, 3})
         for (int length = 0; length <= 3; length++)
             for (int cursor = -1; cursor < length; cursor++) {
-                const std::string failure =
-                    every_sequence(length, cursor, mode, static_cast<int>(depth), sequences);
+                const std::string failure = model::every_sequence(
+                    length, cursor, mode, static_cast<int>(depth), heap::hooks, sequences);
                 ASSERT_TRUE(failure.empty()) << failure;
             }
     // On stderr, which has no buffer to allocate.
@@ -78,15 +49,12 @@ TEST_F(Model, EverySmallSequenceAgrees)
                  depth);
 }
 
-// Positions are walked from either end: every one, and every node's, on
-// lists of 0 to 9 nodes, beside a node of another list, an unlinked node and
-// one that cannot be read.
+// Every position on lists of 0 to 9 nodes.
 TEST_F(Model, EveryPositionAgrees)
 {
     for (int length = 0; length <= 9; length++) {
-        model::Checker checker(heap::hooks);
-        const bool agreed = checker.start(length, -1, 0) && checker.locate_all() && checker.finish();
-        ASSERT_TRUE(agreed) << checker.report();
+        const std::string failure = model::every_position(length, heap::hooks);
+        ASSERT_TRUE(failure.empty()) << failure;
     }
 }
 
