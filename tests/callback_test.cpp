@@ -40,14 +40,24 @@ void append(ko_list *list, int32_t v)
     ko_list_add(list, node);
 }
 
+// The elements, first to last, read as a callback may: every node's position
+// (which walks from both ends) and the count must agree with the chain.
+std::vector<int32_t> elements(ko_list *list)
+{
+    std::vector<int32_t> values;
+    for (ko_list_node *node = list->first; node != nullptr; node = ko_list_node_get_next(node)) {
+        EXPECT_EQ(ko_list_get_node_pos(list, node), static_cast<int32_t>(values.size()));
+        values.push_back(value(ko_list_node_get_data(node)));
+    }
+    EXPECT_EQ(ko_list_get_nodes(list), static_cast<int32_t>(values.size()));
+    return values;
+}
+
 // All a callback may do: read its list, move its cursor, and make, sort,
 // search and free another list.
 void meddle()
 {
-    int32_t count = 0;
-    for (ko_list_node *node = watched->first; node != nullptr; node = ko_list_node_get_next(node))
-        EXPECT_EQ(ko_list_get_node_pos(watched, node), count++);
-    EXPECT_EQ(ko_list_get_nodes(watched), count);
+    const auto count = static_cast<int32_t>(elements(watched).size());
     ko_list_get_pos(watched, count > 0 ? meddles % count : 0);
     ko_list_move_current(watched, meddles++ % 3 - 1);
     ko_list *other = ko_list_new(sizeof(int32_t), nullptr, nullptr, nullptr);
@@ -105,10 +115,9 @@ std::string run(const Action &action, bool meddling)
 {
     ko_list *list = five(meddling);
     action(list);
-    trace += "|";
-    for (const ko_list_node *node = list->first; node != nullptr; node = node->next)
-        trace += std::to_string(value(node->data)) + ",";
-    trace += std::to_string(ko_list_get_node_pos(list, list->search_node)) + "/" +
+    for (int32_t v : elements(list))
+        trace += "," + std::to_string(v);
+    trace += "|" + std::to_string(ko_list_get_node_pos(list, list->search_node)) + "/" +
              std::to_string(list->search_dir);
     ko_list_free(list);
     watched = nullptr;
@@ -124,13 +133,11 @@ TEST_F(Callbacks, MayReadTheirListMoveItsCursorAndUseOtherLists)
     const Action actions[] = {
         [](ko_list *) {},
         [&](ko_list *l) {
-            at(l, ko_list_search(l, compare, &three, KO_LIST_SEARCH_FORWARD));
-            for (int i = 0; i < 2; i++)
-                at(l, ko_list_search_next(l, compare, &three));
-        },
-        [&](ko_list *l) {
-            at(l, ko_list_search(l, compare, &three, KO_LIST_SEARCH_BACKWARD));
-            at(l, ko_list_search_next(l, compare, &three));
+            for (int32_t direction : {KO_LIST_SEARCH_FORWARD, KO_LIST_SEARCH_BACKWARD}) {
+                at(l, ko_list_search(l, compare, &three, direction));
+                for (int i = 0; i < 2; i++)
+                    at(l, ko_list_search_next(l, compare, &three));
+            }
         },
         [](ko_list *l) { ko_list_sort(l, compare); },
         [](ko_list *l) { ko_list_node_free(l->first->next); },
@@ -161,7 +168,7 @@ TEST_F(Callbacks, ALongjmpOutOfOneLeavesTheListWhole)
     const struct {
         int jump_in;
         Action interrupted;
-        std::vector<int32_t> values_left; // in order
+        std::vector<int32_t> values_left; // sorted
         Leak leaks;
     } cases[] = {
         {1, [](ko_list *l) { ko_list_node_new(l); }, {1, 2, 3, 3, 5}, new_record},
@@ -183,14 +190,7 @@ TEST_F(Callbacks, ALongjmpOutOfOneLeavesTheListWhole)
             ADD_FAILURE() << "no callback jumped";
         }
         heap::watch(nullptr);
-        std::vector<int32_t> values;
-        const ko_list_node *prev = nullptr;
-        for (const ko_list_node *node = list->first; node != nullptr;
-             prev = node, node = node->next) {
-            EXPECT_EQ(node->prev, prev);
-            values.push_back(value(node->data));
-        }
-        EXPECT_TRUE(list->tail == prev && list->nodes == static_cast<int32_t>(values.size()));
+        std::vector<int32_t> values = elements(list);
         EXPECT_LT(ko_list_get_node_pos(list, list->current), list->nodes); // -1 for null
         EXPECT_LT(ko_list_get_node_pos(list, list->search_node), list->nodes);
         std::sort(values.begin(), values.end());
