@@ -17,7 +17,16 @@ void __interceptor_free(void *block);
 
 namespace {
 
-#ifdef __SANITIZE_ADDRESS__
+// GCC tells an AddressSanitizer build by a macro, clang by a feature.
+#if defined(__SANITIZE_ADDRESS__)
+#define ASAN_BUILD
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ASAN_BUILD
+#endif
+#endif
+
+#ifdef ASAN_BUILD
 constexpr auto real_malloc = __interceptor_malloc;
 constexpr auto real_free = __interceptor_free;
 #else

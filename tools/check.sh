@@ -1,8 +1,9 @@
 #!/bin/sh
 # SPDX-License-Identifier: MIT
 # The whole test suite: native, under AddressSanitizer and
-# UndefinedBehaviorSanitizer, under valgrind memcheck, and cross-built for
-# 32-bit little-endian MIPS under qemu-user; clang-tidy on the library; line
+# UndefinedBehaviorSanitizer as built by GCC and by Clang (leaks included),
+# under valgrind memcheck, and cross-built for 32-bit little-endian MIPS
+# under qemu-user; clang-tidy on the library; line
 # and branch coverage of src/ (100% of lines, at least 95% of branches), a
 # minute of fuzzing, a build of the benchmark program, and the Debian packages
 # of both architectures (tools/package.sh) held to lintian.
@@ -85,6 +86,7 @@ step native "$ctest_results" cmake --workflow --preset native
 step clang-tidy '' clang-tidy --quiet -p build/native src/koList.cpp
 step memcheck "$ctest_results" memcheck_native
 step asan "$ctest_results" cmake --workflow --preset asan
+step clang "$ctest_results" cmake --workflow --preset clang
 step mipsel "$ctest_results" cmake --workflow --preset mipsel
 # Debian packages of both architectures, built, checked, and held to lintian.
 step packages '^packages: ' sh tools/package.sh
