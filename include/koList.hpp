@@ -20,6 +20,7 @@
 #error "koList.hpp needs C++20 (-std=c++20); C programs include koList.h"
 #else
 
+#include <algorithm>
 #include <concepts>
 #include <cstddef>
 #include <cstdint>
@@ -78,6 +79,8 @@ public:
     }
 
     ko_list *list() const noexcept { return s_ != nullptr ? s_->list : nullptr; }
+    // Whether another holder keeps the record alive after this one.
+    bool shared() const noexcept { return s_ != nullptr && s_->holders > 1; }
 
 private:
     struct share {
@@ -112,9 +115,15 @@ public:
     T *operator->() const noexcept { return static_cast<T *>(n_->data); }
     ko_list_node *get() const noexcept { return n_; }
     // Gives the node up, and with it the handle's hold on the list record.
+    // Null when the handle is the record's last holder (its ko::list and the
+    // list's other handles are gone): the record would go with the hold, and
+    // a node cannot outlive its list. The handle then keeps the node, linked
+    // or not, and releases it and the record when it goes.
     ko_list_node *release() noexcept
     {
-        record_ = {};
+        if (!record_.shared())
+            return nullptr;
+        detail::hold dropped = std::move(record_);
         return std::exchange(n_, nullptr);
     }
 
@@ -136,6 +145,8 @@ public:
     using value_type = T;
     using iterator = iter<T>;
     using const_iterator = iter<const T>;
+    using reverse_iterator = std::reverse_iterator<iterator>;
+    using const_reverse_iterator = std::reverse_iterator<const_iterator>;
 
     // A new empty list; element data comes from `alloc` (else zero-filled
     // from the heap) and goes back through `release` (else to the heap).
@@ -187,6 +198,10 @@ public:
     iterator end() noexcept { return iterator(get(), nullptr); }
     const_iterator begin() const noexcept { return const_iterator(get(), head()); }
     const_iterator end() const noexcept { return const_iterator(get(), nullptr); }
+    reverse_iterator rbegin() noexcept { return reverse_iterator(end()); }
+    reverse_iterator rend() noexcept { return reverse_iterator(begin()); }
+    const_reverse_iterator rbegin() const noexcept { return const_reverse_iterator(end()); }
+    const_reverse_iterator rend() const noexcept { return const_reverse_iterator(begin()); }
 
     // ---- The cursor: each returns the element it lands on, or null ----
     T *current() noexcept { return data(ko_list_get_current(get())); }
@@ -216,23 +231,27 @@ public:
         return matches<P>(get(), std::forward<P>(pred), static_cast<std::int32_t>(dir));
     }
 
-    // Ascending by a comparison of two `const T &`, any callable, capturing
-    // lambdas included: a `bool` "less" (by default `<`), or a three-way
-    // result (int, <=>) below 0 when the first goes first. Not stable; the
-    // cursor ends on the first. Nothing is allocated.
+    // Ascending by a comparison of two `const T &`, anything std::invoke
+    // calls (a lambda, capturing or not, a function or a pointer to one, a
+    // pointer to a member function, a std::function): a `bool` "less" (by
+    // default `<`), or a three-way result (int, <=>) below 0 when the first
+    // goes first. Stable, with at most n*log2(n) comparisons, allocating
+    // nothing: the nodes are relinked, so iterators and node handles follow
+    // their elements, as in a std::list. The cursor ends on the first; a
+    // search cursor stays on its element. (ko_list_sort, through get(),
+    // moves the elements between nodes that stay in place instead, with
+    // n(n-1)/2 comparisons, and is not stable.)
     template <class Cmp = std::less<>>
         requires std::invocable<Cmp &, const T &, const T &>
     void sort(Cmp cmp = {}) noexcept
     {
-        if constexpr (stateless<Cmp>) {
-            ko_list_sort(get(), &out_of_order<Cmp>);
-        } else {
-            // The comparison reaches the callback through this thread's
-            // slot; the slot is restored, so a comparison may sort too.
-            Cmp *outer = std::exchange(sorting<Cmp>(), &cmp);
-            ko_list_sort(get(), &out_of_order<Cmp>);
-            sorting<Cmp>() = outer;
-        }
+        ko_list *l = get();
+        ko_list_node *found = l != nullptr ? l->search_node : nullptr;
+        for (std::int64_t width = 1; width < size(); width *= 2)
+            merge_runs(cmp, width);
+        ko_list_get_first(l);
+        if (found != nullptr)
+            l->search_node = found; // the unlinks moved it off its node
     }
 
 private:
@@ -253,37 +272,51 @@ private:
         return linked;
     }
 
-    // A comparison with no state is made afresh in the callback; any other
-    // is the one sort() put in this thread's slot for its type.
-    template <class Cmp>
-    static constexpr bool stateless = std::is_empty_v<Cmp> && std::default_initializable<Cmp>;
-    template <class Cmp> static Cmp *&sorting() noexcept
+    // One pass of a bottom-up merge, through the whole list as a queue: the
+    // runs of `width` elements at the front are merged in pairs onto the
+    // tail, until every element has gone round once. Of two equal elements
+    // the one of the earlier run goes first.
+    template <class Cmp> void merge_runs(Cmp &cmp, std::int64_t width) noexcept
     {
-        static thread_local Cmp *cmp = nullptr;
-        return cmp;
+        ko_list_node *a = head();
+        for (std::int64_t left = size(); left > 0;) {
+            std::int64_t in_a = std::min(width, left);
+            std::int64_t in_b = std::min(width, left - in_a);
+            left -= in_a + in_b;
+            ko_list_node *b = a;
+            for (std::int64_t i = 0; i < in_a; i++)
+                b = b->next;
+            while (in_a > 0 || in_b > 0) {
+                if (in_a == 0 || (in_b > 0 && before(cmp, *data(b), *data(a)))) {
+                    b = to_tail(b);
+                    in_b--;
+                } else {
+                    a = to_tail(a);
+                    in_a--;
+                }
+            }
+            a = b; // the front of what is left
+        }
     }
-    template <class Cmp> static std::int32_t out_of_order(const void *a, const void *b) noexcept
-    {
-        const T &earlier = *static_cast<const T *>(a);
-        const T &later = *static_cast<const T *>(b);
-        if constexpr (stateless<Cmp>)
-            return verdict(Cmp{}, earlier, later);
-        else
-            return verdict(*sorting<Cmp>(), earlier, later);
-    }
-    // Above 0 when `earlier` goes after `later`: a "less" asked the other way
-    // round, an int32_t three-way result as it is, any other (<=>, wider
-    // integers) brought down to 1 or 0.
+    // Whether `later` goes before `earlier`: a "less" asked that way round,
+    // a three-way result (int, <=>) when it puts `earlier` above `later`.
     template <class Cmp>
-    static std::int32_t verdict(Cmp &&cmp, const T &earlier, const T &later) noexcept
+    static bool before(Cmp &cmp, const T &later, const T &earlier) noexcept
     {
-        using Result = std::invoke_result_t<Cmp &, const T &, const T &>;
-        if constexpr (std::is_same_v<Result, bool>)
-            return cmp(later, earlier);
-        else if constexpr (std::is_same_v<Result, std::int32_t>)
-            return cmp(earlier, later);
+        if constexpr (std::is_same_v<std::invoke_result_t<Cmp &, const T &, const T &>, bool>)
+            return std::invoke(cmp, later, earlier);
         else
-            return cmp(earlier, later) > 0 ? 1 : 0;
+            return std::invoke(cmp, earlier, later) > 0;
+    }
+    // Moves `n` from where it stands to the tail; returns the node that
+    // followed it. The list keeps another node meanwhile, so the attach
+    // leaves the cursor alone.
+    static ko_list_node *to_tail(ko_list_node *n) noexcept
+    {
+        ko_list_node *next = n->next;
+        ko_list_node_detach(n);
+        ko_list_node_attach(n);
+        return next;
     }
 
     detail::hold record_;
