@@ -10,9 +10,10 @@
 // and comparisons follow the rules for callbacks in koList.h; one that throws
 // ends the program. A ko::list and the node handles made from it share the
 // list record, which the last of them frees: a handle may outlive its list.
-// Iterators leave the list's cursor alone; the cursor operations move it. A
-// search keeps its state in the list: one search at a time per list, and no
-// unlinking while walking it.
+// Iterators leave the list's cursor alone; the cursor operations move it.
+// An iterator stays on its element, also through sort(), which relinks
+// nodes. A search keeps its state in the list: one search at a time per
+// list, and no unlinking while walking it.
 #ifndef KOLIST_HPP
 #define KOLIST_HPP
 
