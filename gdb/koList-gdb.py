@@ -7,44 +7,107 @@ name, so gdb loads it with the library; `source` it to load it by hand.
 
 A list prints its node count and cursor position, with its nodes as
 children: each node's data pointer for a ko_list, the element itself for a
-ko::list<T>. Walks follow `next` from `first` and stop after `nodes` steps,
-so a damaged chain cannot keep gdb walking forever. An iterator prints the
-element it stands on, or end(); a node handle its element, or that it is
-empty.
+ko::list<T>. Walks follow `next` from `first` for at most STEPS nodes,
+whatever the records say, and stop at a node met before or memory gdb cannot
+read, so a print comes back quickly from a damaged or huge list; the summary
+says where the chain disagrees with the count, loops, breaks or has a wrong
+`prev`, and when the cursor is off the chain or past the walk. An iterator
+prints the element it stands on, or end(); a node handle its element, or that
+it is empty.
 """
 
 import gdb
 import gdb.printing
 
 
-def linked_nodes(lst):
-    """The nodes of a ko_list value, first to last, as node pointers."""
-    node = lst["first"]
-    for _ in range(int(lst["nodes"])):
-        if not node:
-            return
-        yield node
-        node = node["next"]
+# Every walk stops after this many nodes, whatever the records say. gdb's
+# Python follows some 200 000 nodes a second: a walk takes about 50 ms, where
+# following a count of 2^31 - 1 round a looped chain would take hours, and
+# it reaches further than anyone reads children in one print.
+STEPS = 10000
+
+# Why a walk stopped, worded for the summary: "chain loops after 3".
+ENDS, LOOPS, UNREADABLE = "ends after", "loops after", "unreadable after"
+GOES_ON = "goes on past"  # STEPS nodes, and the chain goes on
 
 
-def position_of(lst, wanted):
-    """The 0-based position of the node pointer `wanted`, or None."""
-    for position, node in enumerate(linked_nodes(lst)):
-        if node == wanted:
-            return position
-    return None
+class Chain:
+    """The nodes of a ko_list value as pointers, followed by `next` from
+    `first`: none twice, at most STEPS, none past memory gdb cannot read.
+    `end` says why the walk stopped, `wrong_prev` is the first position whose
+    `prev` is not the node before it, or None."""
+
+    def __init__(self, lst):
+        self.nodes, self.positions, self.wrong_prev = [], {}, None
+        self.end = self.walk(lst)
+
+    def walk(self, lst):
+        """Fills `nodes` and their `positions`; returns why it stopped."""
+        try:
+            node, before = lst["first"], 0
+            while node:
+                if int(node) in self.positions:
+                    return LOOPS
+                if len(self.nodes) == STEPS:
+                    return GOES_ON
+                record = node.dereference()
+                if int(record["prev"]) != before and self.wrong_prev is None:
+                    self.wrong_prev = len(self.nodes)
+                self.positions[int(node)] = len(self.nodes)
+                self.nodes.append(node)
+                node, before = record["next"], int(node)
+            return ENDS
+        except gdb.MemoryError:
+            return UNREADABLE
+
+    def faults(self, count):
+        """What the walk found wrong with a list of `count` nodes, in words."""
+        walked = len(self.nodes)
+        if self.end == ENDS:
+            agrees = count == walked
+        else:  # a walk cut short cannot prove a longer count wrong
+            agrees = self.end == GOES_ON and count > walked
+        faults = [] if agrees else ["chain %s %d" % (self.end, walked)]
+        if self.wrong_prev is not None:
+            faults.append("node %d has a wrong prev" % self.wrong_prev)
+        return faults
+
+    def position(self, node):
+        """The 0-based position of the node pointer `node`, or None."""
+        return self.positions.get(int(node))
+
+    def absence(self):
+        """Why a node the walk did not meet has no position, in words."""
+        if self.end == GOES_ON:
+            return "not among the first %d nodes" % STEPS
+        return "not in the chain"
+
+    def children(self, element):
+        """A list's children: element(node) for each node walked, then, when
+        the walk stopped short of the chain's end, a last child that says so."""
+        for position, node in enumerate(self.nodes):
+            yield "[%d]" % position, element(node)
+        if self.end == GOES_ON:
+            yield "[...]", "the walk stops after %d nodes" % STEPS
 
 
-def summary(lst):
-    """'3 nodes, current at 1' for a ko_list value."""
-    current = lst["current"]
+def summary(lst, chain):
+    """'3 nodes, current at 1' for a ko_list value and its chain, with what
+    the walk found wrong in between: '5 nodes (chain ends after 3), ...'."""
+    count = int(lst["nodes"])
+    faults = chain.faults(count)
+    counted = "%d nodes" % count + (" (%s)" % ", ".join(faults) if faults else "")
+    return "%s, %s" % (counted, cursor(lst["current"], chain))
+
+
+def cursor(current, chain):
+    """Where the current-node pointer `current` stands on the chain."""
     if not current:
-        cursor = "no current node"
-    else:
-        position = position_of(lst, current)
-        cursor = ("current at %d" % position if position is not None
-                  else "current %s not in the chain" % current)
-    return "%d nodes, %s" % (int(lst["nodes"]), cursor)
+        return "no current node"
+    position = chain.position(current)
+    if position is None:
+        return "current %s %s" % (current, chain.absence())
+    return "current at %d" % position
 
 
 def held_list(hold):
@@ -58,13 +121,13 @@ class ListPrinter:
 
     def __init__(self, val):
         self.val = val
+        self.chain = Chain(val)  # one walk for the summary and the children
 
     def to_string(self):
-        return "ko_list with " + summary(self.val)
+        return "ko_list with " + summary(self.val, self.chain)
 
     def children(self):
-        for position, node in enumerate(linked_nodes(self.val)):
-            yield "[%d]" % position, node["data"]
+        return self.chain.children(lambda node: node["data"])
 
 
 class NodePrinter:
@@ -77,12 +140,13 @@ class NodePrinter:
         node = self.val
         if not int(node["attached"]):
             where = "unlinked"
+        elif node.address is None:
+            where = "linked"
         else:
-            position = None
-            if node.address is not None:
-                position = position_of(node["list"].dereference(), node.address)
+            chain = Chain(node["list"].dereference())
+            position = chain.position(node.address)
             where = ("at position %d" % position if position is not None
-                     else "linked")
+                     else "linked but %s of its list" % chain.absence())
         return "ko_list_node %s, data %s" % (where, node["data"])
 
 
@@ -90,22 +154,20 @@ class CxxListPrinter:
     """ko::list<T>: the summary of its ko_list, then each element as a T."""
 
     def __init__(self, val):
-        self.val = val
         self.type = val.type.strip_typedefs()
+        self.list = held_list(val["record_"])
+        self.chain = Chain(self.list.dereference()) if self.list else None
 
     def to_string(self):
-        lst = held_list(self.val["record_"])
-        if not lst:
+        if self.chain is None:
             return "%s without a list record" % self.type
-        return "%s with %s" % (self.type, summary(lst.dereference()))
+        return "%s with %s" % (self.type, summary(self.list.dereference(), self.chain))
 
     def children(self):
-        lst = held_list(self.val["record_"])
-        if not lst:
-            return
+        if self.chain is None:
+            return iter(())
         element = self.type.template_argument(0).pointer()
-        for position, node in enumerate(linked_nodes(lst.dereference())):
-            yield "[%d]" % position, node["data"].cast(element).dereference()
+        return self.chain.children(lambda n: n["data"].cast(element).dereference())
 
 
 class ElementPrinter:
