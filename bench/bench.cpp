@@ -3,9 +3,9 @@
 // run, on koList, on the hand-written baseline library, on the same steps
 // inlined (the floor) and on std::list, see impls.hpp. At the end it prints a
 // markdown table of median CPU times per iteration and the ratio koList /
-// baseline, then the table of one sort of a ko::list done three ways (the C
-// API, ko::list::sort with a captureless and with a capturing lambda) with
-// the ratios to the C API.
+// baseline, then the table of three sorts of the same data (ko::list::sort,
+// std::list::sort and ko_list_sort) with the ratios ko::list::sort /
+// std::list::sort and ko_list_sort / ko::list::sort.
 //
 // Defaults (any --benchmark_* flag on the command line overrides them):
 // 7 repetitions of at least 0.1 s each, randomly interleaved, median kept.
@@ -19,12 +19,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <bit>
 #include <chrono>
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <list>
 #include <map>
 #include <span>
 #include <string>
@@ -60,25 +62,66 @@ template <class Impl> std::vector<uint64_t> results(const Data &d)
     return out;
 }
 
-// The sort workload's data sorted in a ko::list<Elem> by `Way`, as a digest.
-template <class Way> uint64_t sorted_by(const Data &d)
+int64_t comparisons = 0; // made by the sort being checked
+
+int32_t counted_difference(const void *a, const void *b)
 {
-    KoCppImpl impl;
-    fill(impl, d.wide);
-    Way{}(impl.list);
-    return impl.walk();
+    comparisons++;
+    return cmp_difference(a, b);
+}
+bool counted_less(const Elem &a, const Elem &b)
+{
+    comparisons++;
+    return key_less(a, b);
 }
 
-// Whether the three ways of the sort table give the order std::sort gives.
-bool sort_ways_agree(const Data &d)
+// `input` sorted by `sort` in a List; `comparisons` counts the comparisons.
+template <class List> std::vector<Elem> sorted(const std::vector<Elem> &input, void (*sort)(List &))
 {
-    std::vector<int32_t> keys = d.wide;
-    std::ranges::sort(keys);
-    uint64_t expected = 0;
-    for (int32_t key : keys)
-        expected = mix(expected, key);
-    return sorted_by<CApiSort>(d) == expected && sorted_by<CapturelessSort>(d) == expected &&
-           sorted_by<CapturingSort>(d) == expected;
+    List list;
+    for (const Elem &e : input)
+        list.push_back(e);
+    comparisons = 0;
+    sort(list);
+    return {list.begin(), list.end()};
+}
+
+// Whether the three sorts of the sort table, on its data of size n, give the
+// order std::stable_sort gives: exactly for the two stable ones, in the keys
+// for ko_list_sort, which may swap equal keys (each element is numbered by
+// its place in the input, so the order of equal keys shows). Also whether
+// ko_list_sort makes n(n-1)/2 comparisons and ko::list::sort at most
+// n*ceil(log2 n); prints the comparisons of all three.
+bool sorts_agree(int64_t n)
+{
+    std::vector<Elem> input;
+    for (int32_t key : data_for(n).wide)
+        input.push_back(Elem{key, {static_cast<int32_t>(input.size())}});
+    std::vector<Elem> expected = input;
+    std::ranges::stable_sort(expected, key_less);
+
+    const bool merge = sorted<ko::list<Elem>>(input, [](ko::list<Elem> &list) {
+                           list.sort(counted_less);
+                       }) == expected;
+    const int64_t by_merge = comparisons;
+    const bool standard = sorted<std::list<Elem>>(input, [](std::list<Elem> &list) {
+                              list.sort(counted_less);
+                          }) == expected;
+    const int64_t by_standard = comparisons;
+    const std::vector<Elem> exchanged = sorted<ko::list<Elem>>(
+        input, [](ko::list<Elem> &list) { ko_list_sort(list.get(), counted_difference); });
+    const int64_t by_exchange = comparisons;
+    const bool exchange = std::ranges::equal(exchanged, expected, {}, &Elem::key, &Elem::key);
+
+    const auto log2_up = static_cast<int64_t>(std::bit_width(static_cast<uint64_t>(n - 1)));
+    const int64_t merge_bound = n * log2_up; // n*ceil(log2 n)
+    std::printf("Comparisons sorting %lld elements: ko::list::sort %lld (n*ceil(log2 n) = %lld), "
+                "std::list::sort %lld, ko_list_sort %lld (n(n-1)/2 = %lld)\n",
+                static_cast<long long>(n), static_cast<long long>(by_merge),
+                static_cast<long long>(merge_bound), static_cast<long long>(by_standard),
+                static_cast<long long>(by_exchange), static_cast<long long>(n * (n - 1) / 2));
+    return merge && standard && exchange && by_merge <= merge_bound &&
+           by_exchange == n * (n - 1) / 2;
 }
 
 // Heap bytes in use per node after making n nodes (chunk headers included).
@@ -114,9 +157,12 @@ bool checks()
                 ko == results<StdImpl>(d);
     std::printf("Same results in koList, baseline, floor and std::list: %s\n",
                 same ? "yes" : "NO");
-    const bool sorts = sort_ways_agree(d);
-    std::printf("Same order from ko_list_sort and ko::list::sort (captureless and capturing) "
-                "as from std::sort: %s\n",
+    bool sorts = true;
+    for (int64_t n : rows().back().sizes)
+        sorts = sorts_agree(n) && sorts;
+    std::printf("std::stable_sort's order from ko::list::sort and std::list::sort, its keys' "
+                "order from ko_list_sort, ko_list_sort's n(n-1)/2 comparisons and "
+                "ko::list::sort's at most n*ceil(log2 n): %s\n",
                 sorts ? "yes" : "NO");
 
     std::printf("Heap bytes per node (mallinfo2, 16-byte element): koList %.1f, "
@@ -254,7 +300,7 @@ void print_tables(TableReporter &reporter)
     const int over = print_table("size", lines, time_text, 2, 1.05);
     std::printf("\n%zu of %zu ratios within 1.05.\n", lines.size() - static_cast<size_t>(over),
                 lines.size());
-    std::printf("\nSorting a ko::list: median CPU time per iteration; ratios to the C API.\n\n");
+    std::printf("\nThree sorts of the same data: median CPU time per iteration.\n\n");
     print_table("size", timed_lines(reporter, {rows().end() - 1, rows().end()}), time_text, 2,
                 INFINITY);
 }

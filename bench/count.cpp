@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 // The instruction mode of the benchmark program: every workload on every
-// implementation, and the sort of a ko::list each of three ways (the sort
-// table), runs once, at one size, in a process of its own under
-// valgrind's callgrind, which counts the instructions executed inside
-// kolist_counted() only (the run and everything it calls, the heap included;
-// not the preparation). The counts do not depend on the machine's load.
+// implementation, and each of the three sorts of the sort table, runs once,
+// at one size, in a process of its own under valgrind's callgrind, which
+// counts the instructions executed inside kolist_counted() only (the run and
+// everything it calls, the heap included; not the preparation). The counts
+// do not depend on the machine's load.
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -120,8 +120,7 @@ int instruction_table()
     const int over = print_table("per", lines, count_text, 3, 1.0005);
     std::printf("\n%zu of %zu workloads at or below the baseline (ratio 1.000 or less).\n",
                 lines.size() - static_cast<size_t>(over), lines.size());
-    std::printf("\nSorting a ko::list: instructions per operation (n = %lld); ratios to the "
-                "C API.\n\n",
+    std::printf("\nThree sorts of the same data: instructions per operation (n = %lld).\n\n",
                 static_cast<long long>(kCountedSize));
     print_table("per", sorts, count_text, 3, INFINITY);
     return 0;

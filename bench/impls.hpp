@@ -18,8 +18,8 @@
 // Each offers: push_back, walk, position, search, rewind, churn, refill, sort.
 //
 // Beside them, KoCppImpl is koList through its C++ interface, ko::list<Elem>,
-// with only what the sort table needs (push_back, walk, refill): that table
-// sorts its list three ways (workloads.hpp).
+// with only what the sort table needs (push_back, refill): that table sorts it
+// with ko::list::sort (workloads.hpp).
 #pragma once
 
 // Included here, before the inlined copy below, so that its own includes of
@@ -41,6 +41,7 @@ namespace bench {
 struct Elem {
     int32_t key;
     int32_t payload[3];
+    friend bool operator==(const Elem &, const Elem &) = default;
 };
 
 inline int32_t key_of(const void *data) { return static_cast<const Elem *>(data)->key; }
@@ -252,13 +253,6 @@ struct KoCppImpl {
     ko::list<Elem> list;
 
     void push_back(int32_t key) { list.push_back(Elem{key, {}}); }
-    uint64_t walk() const
-    {
-        uint64_t digest = 0;
-        for (const Elem &e : list)
-            digest = mix(digest, e.key);
-        return digest;
-    }
     void refill(const int32_t *keys)
     {
         for (Elem &e : list)
