@@ -8,8 +8,9 @@
 #   test   everything the whole suite needs: tools/check.sh, tools/package.sh.
 #          bench, with GoogleTest, pkg-config, scdoc and man-db, gdb, git,
 #          clang with libFuzzer and clang-tidy, gcovr, the cross compiler for
-#          32-bit little-endian MIPS, qemu-user and the MIPS C library,
-#          debhelper and lintian. It adds the mipsel dpkg architecture.
+#          32-bit little-endian MIPS, qemu-user and the MIPS C libraries (glibc
+#          and musl), debhelper and lintian. It adds the mipsel dpkg
+#          architecture.
 set -eu
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
@@ -22,10 +23,12 @@ test)
   # The MIPS package build looks up the MIPS C library in dpkg's database
   # (dpkg-shlibdeps), so the runtime libc6:mipsel is installed beside the
   # native one; the cross compiler brings its own headers and link libraries.
+  # musl-dev:mipsel brings musl's, with its settings for the cross compiler,
+  # and musl itself, whose loader is the host's /lib/ld-musl-mipsel.so.1.
   dpkg --print-foreign-architectures | grep -qx mipsel || $sudo dpkg --add-architecture mipsel
   packages="$bench libgtest-dev googletest pkg-config binutils file g++-mipsel-linux-gnu
     qemu-user clang libclang-rt-14-dev gcovr clang-tidy scdoc man-db gdb git build-essential
-    crossbuild-essential-mipsel debhelper dpkg-dev lintian libc6:mipsel"
+    crossbuild-essential-mipsel debhelper dpkg-dev lintian libc6:mipsel musl-dev:mipsel"
   ;;
 *)
   echo "usage: sh tools/setup.sh build|bench|test" >&2
