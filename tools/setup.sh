@@ -2,8 +2,8 @@
 # SPDX-License-Identifier: MIT
 # Installs on Debian 12 what one of koList's commands needs, and nothing
 # more; run as root or with sudo. Each command asks for its set:
-#   build  CMake, Ninja, a C and a C++20 compiler (GCC):
-#          tools/example.sh, the quick start
+#   build  CMake with make and Ninja, a C and a C++20 compiler (GCC):
+#          tools/example.sh, the quick start, the README's install commands
 #   bench  build, with Google Benchmark and valgrind: tools/bench.sh
 #   test   everything the whole suite needs: tools/check.sh, tools/package.sh.
 #          bench, with GoogleTest, pkg-config, scdoc and man-db, gdb, git,
@@ -14,7 +14,7 @@
 set -eu
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
-build="cmake ninja-build gcc g++"
+build="cmake make ninja-build gcc g++"
 bench="$build libbenchmark-dev valgrind"
 case "${1-}" in
 build) packages=$build ;;
