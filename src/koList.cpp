@@ -3,8 +3,10 @@
 // it (cursor, positions, search, sort).
 //
 // C++ inside, C outside: no exceptions, no RTTI, no operator new, nothing
-// from the C++ runtime. Every block comes from malloc and goes back
-// through free, so a refusing heap is a null result the caller can see.
+// from the C++ runtime, and only the C library's headers, so that it builds
+// where no C++ standard library exists (on musl). Every block comes from
+// malloc and goes back through free, so a refusing heap is a null result the
+// caller can see.
 //
 // Invariants kept by every operation on the arguments it accepts:
 //  - `nodes` counts the nodes reachable from `first` along `next`; `first`
@@ -16,8 +18,8 @@
 //    Only ko_list_node_detach() takes a node out of a chain, and it moves
 //    the cursors; every release of a linked node goes through it.
 
-#include <cstdlib>
-#include <cstring>
+#include <stdlib.h>
+#include <string.h>
 
 // Everything declared by the public header is exported; the rest is hidden
 // by -fvisibility=hidden.
@@ -69,9 +71,9 @@ ko_list_node *step(const ko_list_node *node, int32_t direction)
 // interposed malloc sees every block the library takes.
 void *zeroed(size_t size)
 {
-    void *data = std::malloc(size);
+    void *data = malloc(size);
     if (data != nullptr)
-        std::memset(data, 0, size);
+        memset(data, 0, size);
     return data;
 }
 
@@ -82,7 +84,7 @@ ko_list *ko_list_new(int32_t data_size, void *spare, ko_list_alloc_fn data_alloc
 {
     if (data_size <= 0)
         return nullptr;
-    auto *list = static_cast<ko_list *>(std::malloc(sizeof(ko_list)));
+    auto *list = static_cast<ko_list *>(malloc(sizeof(ko_list)));
     if (list == nullptr)
         return nullptr;
     *list = ko_list{.first = nullptr,
@@ -102,14 +104,14 @@ ko_list_node *ko_list_node_new(ko_list *list)
 {
     if (list == nullptr)
         return nullptr;
-    auto *node = static_cast<ko_list_node *>(std::malloc(sizeof(ko_list_node)));
+    auto *node = static_cast<ko_list_node *>(malloc(sizeof(ko_list_node)));
     if (node == nullptr)
         return nullptr;
     void *data = list->data_alloc != nullptr ? list->data_alloc(list->data_size)
                                              : zeroed(static_cast<size_t>(list->data_size));
     if (data == nullptr) {
         // The data never existed, so the list's releaser has nothing to see.
-        std::free(node);
+        free(node);
         return nullptr;
     }
     *node =
@@ -210,8 +212,8 @@ int32_t ko_list_insert(ko_list *list, ko_list_node *node, int32_t position)
     if (data_free != nullptr)
         data_free(node->data);
     else
-        std::free(node->data);
-    std::free(node);
+        free(node->data);
+    free(node);
 }
 
 void ko_list_remove(ko_list *list)
@@ -236,7 +238,7 @@ void ko_list_free(ko_list *list)
     if (list == nullptr)
         return;
     ko_list_clean(list);
-    std::free(list);
+    free(list);
 }
 
 ko_list_node *ko_list_get_first(ko_list *list)

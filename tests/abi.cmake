@@ -1,10 +1,14 @@
 # SPDX-License-Identifier: MIT
 # Checks the built shared library as a loader sees it: exactly the operations
 # the header declares are exported and no data, calls between them bound
-# inside the library, the SONAME, libc as the only dependency, full RELRO, no
-# text relocations, no executable stack and, when asked, the machine and the
-# size of .text.
-# cmake -DLIB=... -DHEADER=... -DNM=... -DREADELF=... [-DMACHINE=...] [-DMAX_TEXT=...] -P abi.cmake
+# inside the library, the SONAME, the C library as the only dependency (LIBC,
+# glibc's libc.so.6 by default), full RELRO, no text relocations, no
+# executable stack and, when asked, the machine and the size of .text.
+# cmake -DLIB=... -DHEADER=... -DNM=... -DREADELF=... [-DLIBC=...] [-DMACHINE=...]
+#       [-DMAX_TEXT=...] -P abi.cmake
+if(NOT DEFINED LIBC)
+  set(LIBC libc.so.6)
+endif()
 
 file(READ ${HEADER} header)
 string(REGEX MATCHALL "ko_list_[a-z_]+\\(" declared "${header}")
@@ -44,9 +48,10 @@ if(bound)
 endif()
 
 execute_process(COMMAND ${READELF} -dlhSW ${LIB} OUTPUT_VARIABLE elf COMMAND_ERROR_IS_FATAL ANY)
-string(REGEX MATCHALL "\\(NEEDED\\)[^\n]*" needed "${elf}")
-if(NOT needed MATCHES "^\\(NEEDED\\) +Shared library: \\[libc\\.so\\.6\\]$")
-  message(FATAL_ERROR "needs more than libc: ${needed}")
+string(REGEX MATCHALL "\\(NEEDED\\) +Shared library: \\[[^]\n]*\\]" needed "${elf}")
+list(TRANSFORM needed REPLACE ".*\\[(.*)\\]$" "\\1")
+if(NOT needed STREQUAL LIBC)
+  message(FATAL_ERROR "needs ${needed}, not ${LIBC} alone")
 endif()
 if(NOT elf MATCHES "\\(SONAME\\) +Library soname: \\[libkoList\\.so\\.1\\]")
   message(FATAL_ERROR "SONAME is not libkoList.so.1")

@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: MIT
 # Builds and installs a copy of the source tree as a user off Debian does,
-# with default options and the plain commands: no .git in the tree, and a
+# with default options and the README's commands: no .git in the tree, and a
 # PATH that holds CMake, make, the compilers, the assembler and the linker
 # but no git, no dpkg tools and no scdoc. find_program looks in PATH alone,
 # so GoogleTest is not found either. The manual is left out with one notice;
@@ -27,6 +27,18 @@ endforeach()
 
 file(MAKE_DIRECTORY ${WORK}/bin)
 find_program(MAKE make REQUIRED)
+# The README's commands follow the quick start, which installs tools/setup.sh's
+# build set: the packages of CMake and make must be in it (its gcc and g++ are
+# the compilers).
+file(STRINGS ${SOURCE}/tools/setup.sh build_set REGEX "^build=")
+foreach(program IN ITEMS ${CMAKE_COMMAND} ${MAKE})
+  execute_process(COMMAND dpkg-query --search ${program} OUTPUT_VARIABLE package
+    COMMAND_ERROR_IS_FATAL ANY)
+  string(REGEX REPLACE ":.*" "" package "${package}")
+  if(NOT build_set MATCHES "[\" ]${package}[\" ]")
+    message(SEND_ERROR "${program} comes with ${package}, which the build set lacks: ${build_set}")
+  endif()
+endforeach()
 find_program(AS as REQUIRED)
 find_program(LD ld REQUIRED)
 foreach(tool IN ITEMS cmake=${CMAKE_COMMAND} make=${MAKE} cc=${CC} c++=${CXX} as=${AS} ld=${LD})
@@ -39,7 +51,7 @@ set(ENV{PATH} ${WORK}/bin)
 unset(ENV{SOURCE_DATE_EPOCH})
 unset(ENV{CMAKE_GENERATOR})
 
-run(configured cmake -S . -B build -DCMAKE_FIND_USE_CMAKE_SYSTEM_PATH=OFF)
+run(configured cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DCMAKE_FIND_USE_CMAKE_SYSTEM_PATH=OFF)
 run(built cmake --build build)
 run(installed cmake -E env DESTDIR=${WORK}/stage cmake --install build)
 

@@ -3,10 +3,11 @@
 # The whole test suite: native, under AddressSanitizer and
 # UndefinedBehaviorSanitizer as built by GCC and by Clang (leaks included),
 # under valgrind memcheck, and cross-built for 32-bit little-endian MIPS
-# under qemu-user; clang-tidy on the library; line
-# and branch coverage of src/ (100% of lines, at least 95% of branches), a
-# minute of fuzzing, a build of the benchmark program, and the Debian packages
-# of both architectures (tools/package.sh) held to lintian.
+# under qemu-user, on glibc and (the library and the C programs) on musl;
+# clang-tidy on the library; line and branch coverage of src/ (100% of lines,
+# at least 95% of branches), a minute of fuzzing, a build of the benchmark
+# program, and the Debian packages of both architectures (tools/package.sh)
+# held to lintian.
 #
 # Each step's output goes to build/logs/<step>.log. A step that passes prints
 # its command and its results (test counts, coverage, fuzzing statistics,
@@ -88,6 +89,7 @@ step memcheck "$ctest_results" memcheck_native
 step asan "$ctest_results" cmake --workflow --preset asan
 step clang "$ctest_results" cmake --workflow --preset clang
 step mipsel "$ctest_results" cmake --workflow --preset mipsel
+step mipsel-musl "$ctest_results" cmake --workflow --preset mipsel-musl
 # Debian packages of both architectures, built, checked, and held to lintian.
 step packages '^packages: ' sh tools/package.sh
 step lintian '^lintian: ' lintian_on_changes

@@ -2,18 +2,19 @@
 # SPDX-License-Identifier: MIT
 # Installs on Debian 12 what one of koList's commands needs, and nothing
 # more; run as root or with sudo. Each command asks for its set:
-#   build  CMake, Ninja, a C and a C++20 compiler (GCC):
-#          tools/example.sh, the quick start
+#   build  CMake with make and Ninja, a C and a C++20 compiler (GCC):
+#          tools/example.sh, the quick start, the README's install commands
 #   bench  build, with Google Benchmark and valgrind: tools/bench.sh
 #   test   everything the whole suite needs: tools/check.sh, tools/package.sh.
 #          bench, with GoogleTest, pkg-config, scdoc and man-db, gdb, git,
 #          clang with libFuzzer and clang-tidy, gcovr, the cross compiler for
-#          32-bit little-endian MIPS, qemu-user and the MIPS C library,
-#          debhelper and lintian. It adds the mipsel dpkg architecture.
+#          32-bit little-endian MIPS, qemu-user and the MIPS C libraries (glibc
+#          and musl), debhelper and lintian. It adds the mipsel dpkg
+#          architecture.
 set -eu
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
-build="cmake ninja-build gcc g++"
+build="cmake make ninja-build gcc g++"
 bench="$build libbenchmark-dev valgrind"
 case "${1-}" in
 build) packages=$build ;;
@@ -22,10 +23,12 @@ test)
   # The MIPS package build looks up the MIPS C library in dpkg's database
   # (dpkg-shlibdeps), so the runtime libc6:mipsel is installed beside the
   # native one; the cross compiler brings its own headers and link libraries.
+  # musl-dev:mipsel brings musl's, with its settings for the cross compiler,
+  # and musl itself, whose loader is the host's /lib/ld-musl-mipsel.so.1.
   dpkg --print-foreign-architectures | grep -qx mipsel || $sudo dpkg --add-architecture mipsel
   packages="$bench libgtest-dev googletest pkg-config binutils file g++-mipsel-linux-gnu
     qemu-user clang libclang-rt-14-dev gcovr clang-tidy scdoc man-db gdb git build-essential
-    crossbuild-essential-mipsel debhelper dpkg-dev lintian libc6:mipsel"
+    crossbuild-essential-mipsel debhelper dpkg-dev lintian libc6:mipsel musl-dev:mipsel"
   ;;
 *)
   echo "usage: sh tools/setup.sh build|bench|test" >&2
