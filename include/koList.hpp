@@ -21,7 +21,6 @@
 #error "koList.hpp needs C++20 (-std=c++20); C programs include koList.h"
 #else
 
-#include <algorithm>
 #include <concepts>
 #include <cstddef>
 #include <cstdint>
@@ -246,8 +245,22 @@ public:
         requires std::invocable<Cmp &, const T &, const T &>
     void sort(Cmp cmp = {}) noexcept
     {
-        for (std::int64_t width = 1; width < size(); width *= 2)
-            merge_runs(cmp, width);
+        // Runs of sorted elements, each a stretch of the chain that ends
+        // where the next begins, merged as a binary counter counts: two runs
+        // of one length make one of twice that, and at the end all merge.
+        // Their lengths halve from run to run, so 32 cover any list.
+        run runs[32];
+        int depth = 0;
+        for (ko_list_node *rest = head(); rest != nullptr;) {
+            runs[depth++] = {rest, 1};
+            rest = rest->next;
+            for (; depth > 1; depth--) {
+                run &earlier = runs[depth - 2];
+                if (rest != nullptr && earlier.length != runs[depth - 1].length)
+                    break;
+                earlier = merge(cmp, earlier, runs[depth - 1]);
+            }
+        }
         ko_list_get_first(get());
     }
 
@@ -269,32 +282,32 @@ private:
         return linked;
     }
 
-    // One pass of a bottom-up merge, through the whole list as a queue: the
-    // runs of `width` elements at the front are merged in pairs onto the
-    // tail, until every element has gone round once. Of two equal elements
-    // the one of the earlier run goes first. The list is whole at every
+    // A stretch of the chain: its first node and its length.
+    struct run {
+        ko_list_node *head;
+        std::int32_t length;
+    };
+    // Merges run `b` into run `a` just before it, in place: each node of `b`
+    // that goes before the node of `a` it meets moves there. Of two equal
+    // elements the one of `a` goes first. The list is whole at every
     // comparison, as the rules for callbacks promise.
-    template <class Cmp> void merge_runs(Cmp &cmp, std::int64_t width) noexcept
+    template <class Cmp> run merge(Cmp &cmp, run a, run b) noexcept
     {
-        ko_list_node *a = head();
-        for (std::int64_t left = size(); left > 0;) {
-            std::int64_t in_a = std::min(width, left);
-            std::int64_t in_b = std::min(width, left - in_a);
-            left -= in_a + in_b;
-            ko_list_node *b = a;
-            for (std::int64_t i = 0; i < in_a; i++)
-                b = b->next;
-            while (in_a > 0 || in_b > 0) {
-                if (in_a == 0 || (in_b > 0 && before(cmp, *data(b), *data(a)))) {
-                    b = to_tail(b);
-                    in_b--;
-                } else {
-                    a = to_tail(a);
-                    in_a--;
-                }
+        ko_list_node *outside = a.head->prev; // what comes before both
+        ko_list_node *x = a.head;
+        ko_list_node *y = b.head;
+        for (std::int32_t in_a = a.length, in_b = b.length; in_a > 0 && in_b > 0;) {
+            if (before(cmp, *data(y), *data(x))) {
+                ko_list_node *next = y->next;
+                move_before(y, x);
+                y = next;
+                in_b--;
+            } else {
+                x = x->next;
+                in_a--;
             }
-            a = b; // the front of what is left
         }
+        return {outside != nullptr ? outside->next : get()->first, a.length + b.length};
     }
     // Whether `later` goes before `earlier`: a "less" asked that way round,
     // a three-way result (int, <=>) when it puts `earlier` above `later`.
@@ -306,24 +319,19 @@ private:
         else
             return std::invoke(cmp, earlier, later) > 0;
     }
-    // Moves `n` from where it stands to the tail, and returns the node that
-    // followed it. The node never leaves the chain: its links change and no
-    // others but its neighbours' and the list's ends, so the count and the
-    // cursors, which stay on their nodes, hold as they were. (A detach and
-    // an attach would do the same in twice the time, moving the cursors.)
-    static ko_list_node *to_tail(ko_list_node *n) noexcept
+    // Moves `n` from further on in its chain to just before `at`. The node
+    // never leaves the chain: the links change but no node comes or goes,
+    // so the count and the cursors, which stay on their nodes, hold as they
+    // were. (A detach and an insert would move the cursors, and cost more.)
+    static void move_before(ko_list_node *n, ko_list_node *at) noexcept
     {
-        ko_list_node *next = n->next;
-        if (next == nullptr)
-            return next; // the tail already
         ko_list *l = n->list;
-        (n->prev != nullptr ? n->prev->next : l->first) = next;
-        next->prev = n->prev;
-        n->prev = l->tail;
-        n->next = nullptr;
-        l->tail->next = n;
-        l->tail = n;
-        return next;
+        n->prev->next = n->next; // `at` comes before n: n->prev is a node
+        (n->next != nullptr ? n->next->prev : l->tail) = n->prev;
+        n->prev = at->prev;
+        n->next = at;
+        (at->prev != nullptr ? at->prev->next : l->first) = n;
+        at->prev = n;
     }
 
     detail::hold record_;

@@ -10,6 +10,7 @@
 #include <bit>
 #include <cstdlib>
 #include <functional>
+#include <random>
 #include <ranges>
 #include <vector>
 
@@ -173,46 +174,41 @@ TEST_F(Wrapper, SearchesLazily)
     EXPECT_EQ(*list.current(), 7) << "no search moves the cursor";
 }
 
-struct Cell {
-    int32_t value;
-    bool even;
-    bool odd() const { return !even; }
+// A key, and where the element stood: what predicates and comparisons see.
+struct Keyed {
+    int32_t key;
+    int32_t was;
+    bool odd() const { return key % 2 != 0; }
+    bool less(const Keyed &other) const { return key < other.key; }
+    bool operator==(const Keyed &) const = default;
 };
-bool even_cell(const Cell &c) { return c.even; }
+bool even(const Keyed &k) { return k.key % 2 == 0; }
+bool keyed_less(const Keyed &a, const Keyed &b) { return a.key < b.key; }
 
 TEST_F(Wrapper, SearchTakesEveryPredicate)
 {
-    ko::list<Cell> cells;
+    ko::list<Keyed> cells;
     for (int32_t v : {4, 7, 6, 9, 8})
-        ASSERT_TRUE(cells.push_back(Cell{v, v % 2 == 0}));
+        ASSERT_TRUE(cells.push_back(Keyed{v, cells.size()}));
     auto found = [&cells](auto &&pred) {
         Vec values;
-        for (const Cell &c : cells.search(std::forward<decltype(pred)>(pred)))
-            values.push_back(c.value);
+        for (const Keyed &c : cells.search(std::forward<decltype(pred)>(pred)))
+            values.push_back(c.key);
         return values;
     };
     const Vec evens{4, 6, 8};
-    std::function<bool(const Cell &)> wrapped = even_cell;
-    auto every_other = [] { return [n = 0](const Cell &) mutable { return n++ % 2 == 0; }; };
+    std::function<bool(const Keyed &)> wrapped = even;
+    auto every_other = [] { return [n = 0](const Keyed &) mutable { return n++ % 2 == 0; }; };
     auto counting = every_other();
-    EXPECT_EQ(found(even_cell), evens);
-    EXPECT_EQ(found(&even_cell), evens);
-    EXPECT_EQ(found(&Cell::even), evens);
-    EXPECT_EQ(found(&Cell::odd), (Vec{7, 9}));
+    EXPECT_EQ(found(even), evens);
+    EXPECT_EQ(found(&even), evens);
+    EXPECT_EQ(found(&Keyed::was), (Vec{7, 6, 9, 8})) << "a data member, tested as bool";
+    EXPECT_EQ(found(&Keyed::odd), (Vec{7, 9}));
     EXPECT_EQ(found(wrapped), evens);
     EXPECT_EQ(found(every_other()), evens) << "a mutable lambda, by value";
     EXPECT_EQ(found(counting), evens) << "a mutable lambda, by reference";
     EXPECT_EQ(found(counting), (Vec{7, 9})) << "it went on counting";
 }
-
-// A key, and where the element stood before the sort.
-struct Keyed {
-    int32_t key;
-    int32_t was;
-    bool less(const Keyed &other) const { return key < other.key; }
-    bool operator==(const Keyed &) const = default;
-};
-bool keyed_less(const Keyed &a, const Keyed &b) { return a.key < b.key; }
 
 long heap_requests = 0;
 
@@ -232,12 +228,12 @@ TEST_F(Wrapper, SortsStablyByAnyComparison)
     };
     const auto ordering = [](const Keyed &a, const Keyed &b) { return a.key <=> b.key; };
     const auto difference = [](const Keyed &a, const Keyed &b) { return a.key - b.key; };
-    uint32_t random = 1;
+    std::minstd_rand random(1);
     for (int32_t n = 0; n <= 300; n += n < 40 ? 1 : 65) {
         SCOPED_TRACE(n);
         std::vector<Keyed> input;
         for (int32_t i = 0; i < n; i++)
-            input.push_back({static_cast<int32_t>((random = random * 1103515245 + 12345) >> 28), i});
+            input.push_back({static_cast<int32_t>(random() % 8), i});
         std::vector<Keyed> stable = input;
         std::ranges::stable_sort(stable, {}, &Keyed::key);
         const auto sorted_by = [&](auto cmp) {
@@ -251,10 +247,11 @@ TEST_F(Wrapper, SortsStablyByAnyComparison)
             heap::watch([](char kind, const void *, size_t) { heap_requests += kind == 'm'; });
             list.sort(cmp);
             heap::watch(nullptr);
-            EXPECT_TRUE(n == 0 || (middle->was == n / 2 && list.get()->search_node == first.node() &&
-                                   list.current() == &*list.begin() && list.size() == n));
-            std::vector<Keyed> order(list.begin(), list.end()), back(list.rbegin(), list.rend());
-            EXPECT_TRUE(std::equal(order.begin(), order.end(), back.rbegin())) << "linked both ways";
+            EXPECT_TRUE(n == 0 || (middle->was == n / 2 && list.size() == n &&
+                                   list.get()->search_node == first.node() &&
+                                   list.current() == &*list.begin()));
+            std::vector<Keyed> order(list.begin(), list.end());
+            EXPECT_TRUE(std::equal(list.rbegin(), list.rend(), order.rbegin()));
             return order;
         };
         EXPECT_EQ(sorted_by(counted), stable);
