@@ -3,6 +3,9 @@
 // choices it settles), not the library's code: a list is a vector of node
 // slots with its cursors as slots; a node is its list, link state, data
 // pointer and expected bytes. Each step runs on the model, then on the library.
+// A callback looks at the list it was called for as the rules for callbacks
+// allow, with a cursor move or a read: the model plays that look where it
+// expects the call, and the callback replays it on the library.
 #include "interpreter.hpp"
 
 #include <sys/mman.h>
@@ -34,17 +37,20 @@ uint32_t Source::pick(uint32_t n)
 
 namespace {
 
-// The 26 operations by family, and a caller's write into the public
-// `search_dir` field.
+// The 26 operations, and a caller's write into the public `search_dir`
+// field, in the groups the checker plays them by: creations, the element
+// write and the list's release; linking, unlinking and the reads and cursor
+// moves, GET_NODES on, which are what a callback may do with its own list;
+// the searches and the sort.
 // clang-format off
 enum Op {
-    NEW, NODE_NEW, GET_DATA, GET_NODES, ATTACH, ADD, INSERT, DETACH, NODE_FREE, REMOVE, CLEAN, FREE,
-    FIRST, TAIL, NEXT, PREV, CURRENT, SET_CURRENT, MOVE, GET_POS, NODE_POS, NODE_PREV, NODE_NEXT,
-    SEARCH, SEARCH_NEXT, SORT, WRITE_DIR
+    NEW, NODE_NEW, GET_DATA, FREE, ATTACH, ADD, INSERT, DETACH, NODE_FREE, REMOVE, CLEAN,
+    GET_NODES, FIRST, TAIL, NEXT, PREV, CURRENT, SET_CURRENT, MOVE, GET_POS, NODE_POS, NODE_PREV,
+    NODE_NEXT, SEARCH, SEARCH_NEXT, SORT, WRITE_DIR
 };
 const char *const kNames[] = {
-    "new", "node_new", "get_data", "get_nodes", "attach", "add", "insert", "detach", "node_free",
-    "remove", "clean", "free", "get_first", "get_tail", "get_next", "get_prev", "get_current",
+    "new", "node_new", "get_data", "free", "attach", "add", "insert", "detach", "node_free",
+    "remove", "clean", "get_nodes", "get_first", "get_tail", "get_next", "get_prev", "get_current",
     "set_current", "move_current", "get_pos", "get_node_pos", "node_get_prev", "node_get_next",
     "search", "search_next", "sort", "write_dir"};
 // clang-format on
@@ -68,10 +74,21 @@ struct Step {
     Role role = kNone;
     int scale = 0;     // the argument grows by `scale` times the list's node count
     bool link = false; // the new node is then added to its list
+    int look = -1;     // what each callback of the step does with its list (kLooks); -1: nothing
 };
+// A callback's look: a cursor move or a read, played on the list it was
+// called for. Its node role and scale are resolved at each call.
+// clang-format off
+const Step kLooks[] = {
+    {.op = NEXT}, {.op = PREV}, {.op = FIRST}, {.op = TAIL}, {.op = CURRENT}, {.op = GET_NODES},
+    {.op = SET_CURRENT, .role = kLast}, {.op = MOVE, .a = -1}, {.op = MOVE, .a = 2},
+    {.op = GET_POS, .a = -2, .scale = 1}, {.op = NODE_POS, .role = kSecond},
+    {.op = NODE_PREV, .role = kCurrent}, {.op = NODE_NEXT, .role = kFirst}};
+// clang-format on
 // Every operation with its boundary arguments, on list 0, list 1 or the null
 // list (kLists), and on a node in each role. Searches match two nodes of a
-// start state, one, none or every node.
+// start state, one, none or every node. The operations that call back take
+// the looks in turn, each look once.
 const std::vector<Step> kAlphabet = [] {
     const int32_t forward = KO_LIST_SEARCH_FORWARD;
     const int32_t backward = KO_LIST_SEARCH_BACKWARD;
@@ -102,6 +119,11 @@ const std::vector<Step> kAlphabet = [] {
         {.op = SEARCH_NEXT, .mode = 1}, {.op = SORT, .mode = 1},
         {.op = WRITE_DIR, .l = 0, .a = -1}, {.op = WRITE_DIR, .l = 0, .a = 7},
     };
+    const Step calling[] = {
+        {.op = NODE_NEW, .l = 0, .link = true}, {.op = NODE_FREE, .l = 0, .role = kFirst},
+        {.op = REMOVE, .l = 0}, {.op = CLEAN, .l = 0}, {.op = FREE, .l = 0},
+        {.op = SEARCH, .l = 0, .a = forward, .key = 2, .mode = 1},
+        {.op = SEARCH_NEXT, .l = 0, .mode = 3}, {.op = SORT, .l = 0, .mode = 1}};
     // clang-format on
     for (Role role : {kFirst, kSecond, kLast, kCurrent, kLoose, kForeign, kNone})
         for (Op op : {GET_DATA, ATTACH, ADD, INSERT, DETACH, NODE_FREE, SET_CURRENT, NODE_POS,
@@ -116,16 +138,28 @@ const std::vector<Step> kAlphabet = [] {
         moves.push_back({.op = GET_POS, .l = 0, .a = a});
     for (int mode : {0, 1, 2, 4, 5})
         moves.push_back({.op = SORT, .l = 0, .mode = mode});
+    for (size_t i = 0; i < std::size(kLooks); i++) {
+        moves.push_back(calling[i % std::size(calling)]);
+        moves.back().look = static_cast<int>(i % std::size(kLooks));
+    }
     return moves;
 }();
 
+// What a step or a look gave, or is to give.
+struct Outcome {
+    void *handle = nullptr;
+    int32_t status = 0;
+    bool operator==(const Outcome &) const = default;
+};
+
 // One call seen during a step: a 'c'omparison (a, b), an 'a'llocator call
 // (size), a 'f' releaser call (a), a heap allocation 'm' (a, size) or a heap
-// release 'x' (a).
+// release 'x' (a). A callback's call carries what its look read.
 struct Call {
     char kind;
-    const void *a, *b;
-    size_t size;
+    const void *a = nullptr, *b = nullptr;
+    size_t size = 0;
+    Outcome read = {};
     bool operator==(const Call &) const = default;
 };
 // In static storage: logging must not allocate while the heap is watched.
@@ -144,6 +178,50 @@ void log_heap(char kind, const void *block, size_t size)
     log_call({kind, block, nullptr, size});
 }
 
+// A step of the middle group as the library gets it, its handles taken
+// before the model played it: the model may have let them go since.
+struct Bound {
+    Op op;
+    ko_list *list;
+    ko_list_node *node;
+    int32_t a;
+};
+Outcome run(const Bound &b)
+{
+    // clang-format off
+    switch (b.op) {
+    case ATTACH: return {nullptr, ko_list_node_attach(b.node)};
+    case ADD: return {nullptr, ko_list_add(b.list, b.node)};
+    case INSERT: return {nullptr, ko_list_insert(b.list, b.node, b.a)};
+    case DETACH: return {nullptr, ko_list_node_detach(b.node)};
+    case NODE_FREE: ko_list_node_free(b.node); return {};
+    case REMOVE: ko_list_remove(b.list); return {};
+    case CLEAN: ko_list_clean(b.list); return {};
+    case GET_NODES: return {nullptr, ko_list_get_nodes(b.list)};
+    case FIRST: return {ko_list_get_first(b.list)};
+    case TAIL: return {ko_list_get_tail(b.list)};
+    case NEXT: return {ko_list_get_next(b.list)};
+    case PREV: return {ko_list_get_prev(b.list)};
+    case CURRENT: return {ko_list_get_current(b.list)};
+    case SET_CURRENT: return {nullptr, ko_list_set_current(b.list, b.node)};
+    case MOVE: return {nullptr, ko_list_move_current(b.list, b.a)};
+    case GET_POS: return {ko_list_get_pos(b.list, b.a)};
+    case NODE_POS: return {nullptr, ko_list_get_node_pos(b.list, b.node)};
+    case NODE_PREV: return {ko_list_node_get_prev(b.node)};
+    default: return {ko_list_node_get_next(b.node)};
+    }
+    // clang-format on
+}
+
+// The looks the model played for the step's callbacks, in the order it
+// expects the calls; the library's callbacks replay them in turn.
+std::array<Bound, 1024> looks;
+size_t looks_played, looks_replayed;
+Outcome replay_look()
+{
+    return looks_replayed < looks_played ? run(looks[looks_replayed++]) : Outcome{};
+}
+
 // Elements compare by their first byte, signed: every element has one.
 // Mode 1 three-way, 2 reversed, 3 always 0, 4 INT32_MAX, 5 INT32_MIN.
 int32_t order(int mode, const void *a, const void *b)
@@ -155,12 +233,12 @@ int32_t order(int mode, const void *a, const void *b)
 }
 int32_t cmp_cb(const void *a, const void *b)
 {
-    log_call({'c', a, b, 0});
+    log_call({'c', a, b, 0, replay_look()});
     return order(cmp_mode, a, b);
 }
 void *alloc_cb(int32_t size)
 {
-    log_call({'a', nullptr, nullptr, static_cast<size_t>(size)});
+    log_call({'a', nullptr, nullptr, static_cast<size_t>(size), replay_look()});
     void *data = refusing ? nullptr : std::malloc(static_cast<size_t>(size));
     return data != nullptr ? std::memset(data, kFill, static_cast<size_t>(size)) : nullptr;
 }
@@ -198,36 +276,12 @@ struct Models {
     NodeModel nodes[kNodes];
     bool operator==(const Models &) const = default;
 };
-// The models of the step being played.
-const Models *playing;
-
-// Whether `data` is still in a chain, or a chain's length is not its list's
-// count: what the releaser must never find while it runs.
-bool linked(const void *data)
-{
-    for (const ListModel &m : playing->lists) {
-        int32_t length = 0;
-        for (const ko_list_node *n = m.h != nullptr ? m.h->first : nullptr; n != nullptr;
-             n = n->next, length++)
-            if (n->data == data)
-                return true;
-        if (m.h != nullptr && length != m.h->nodes)
-            return true;
-    }
-    return false;
-}
 int32_t free_cb(void *data)
 {
-    log_call({'f', data, linked(data) ? data : nullptr, 0}); // the model expects null
+    log_call({'f', data, nullptr, 0, replay_look()});
     std::free(data);
     return -1; // ignored
 }
-
-// What a step gave, or is to give.
-struct Outcome {
-    void *handle = nullptr;
-    int32_t status = 0;
-};
 
 // A record's fields, in order.
 auto fields(const ko_list &r)
@@ -241,13 +295,15 @@ auto fields(const ko_list_node &r)
 }
 
 struct State : Models {
-    explicit State(HeapHooks heap) : hooks(heap) {}
+    explicit State(HeapHooks heap) : hooks(heap) { history.reserve(64); }
 
     HeapHooks hooks;
     std::vector<std::pair<Step, Outcome>> history;
+    int slots_used = 0; // node slots ever filled: the others are free
     Outcome got, want;
     std::vector<Call> want_calls;
     int32_t key = 0;
+    int look = -1; // the step's
     std::string error;
 
     ko_list_node *handle(int id) const { return id >= 0 ? nodes[id].h : nullptr; }
@@ -267,6 +323,21 @@ struct State : Models {
     {
         if (hooks.watch != nullptr)
             expect({kind, block, nullptr, size});
+    }
+    Bound bind(const Step &s) const { return {s.op, lists[s.l].h, handle(s.n), s.a}; }
+    // A callback for list `l` as the model expects it: the step's look is
+    // played on the model as it stands at that call, and what it reads goes
+    // with the call.
+    Call called(int l, Call call)
+    {
+        if (look < 0)
+            return call;
+        Step s = kLooks[look];
+        s.l = l;
+        s = resolve(s);
+        looks.at(looks_played++) = bind(s);
+        call.read = model(s);
+        return call;
     }
 
     int32_t link(int id, int at) // the first node linked also becomes current
@@ -314,17 +385,23 @@ struct State : Models {
             return;
         detach(id);
         if (owner(id).release != nullptr)
-            expect({'f', nodes[id].data, nullptr, 0});
+            expect(called(nodes[id].list, {'f', nodes[id].data}));
         expect_heap('x', nodes[id].data);
         expect_heap('x', nodes[id].h);
         nodes[id] = NodeModel{};
     }
+    void release_chain(ListModel &m) // first to last
+    {
+        while (!m.chain.empty())
+            release(m.chain.front());
+    }
     // Compares from node `id` on in the search direction; the first match
     // becomes the search cursor, running off the end ends the search.
-    ko_list_node *search_from(ListModel &m, int id, int mode)
+    ko_list_node *search_from(int l, int id, int mode)
     {
+        ListModel &m = lists[l];
         for (; id >= 0; id = beside(id, along(m.dir))) {
-            expect({'c', nodes[id].data, &key, 0});
+            expect(called(l, {'c', nodes[id].data, &key}));
             if (order(mode, nodes[id].bytes.data(), &key) == 0) {
                 m.found = id;
                 return handle(id);
@@ -367,6 +444,9 @@ struct State : Models {
         const bool heap_asked = node && record && !(allocator_asked && s.refuse == 3); // for data
         const bool data = heap_asked && s.refuse != 2;
         want.status = record && (!node || data);
+        const Call allocation =
+            allocator_asked ? called(s.l, {'a', nullptr, nullptr, static_cast<size_t>(m.size)})
+                            : Call{};
         library(s, [&] {
             if (node)
                 got.handle = ko_list_node_new(m.h);
@@ -383,7 +463,7 @@ struct State : Models {
             expect_heap('m', record ? block : nullptr,
                         node ? sizeof(ko_list_node) : sizeof(ko_list));
         if (allocator_asked)
-            expect({'a', nullptr, nullptr, static_cast<size_t>(m.size)});
+            expect(allocation);
         if (heap_asked)
             expect_heap('m', data && made != nullptr ? made->data : nullptr,
                         static_cast<size_t>(m.size));
@@ -393,115 +473,84 @@ struct State : Models {
             m = {static_cast<ko_list *>(got.handle), s.a, allocator, releaser};
         if (want.status == 1 && node && made != nullptr) {
             nodes[s.n] = {made, s.l, false, made->data};
+            slots_used = std::max(slots_used, s.n + 1);
             nodes[s.n].bytes.fill(m.alloc != nullptr ? kFill : 0);
         }
     }
 
+    // The element is written through the pointer given, as a caller does; a
+    // list's unlinked nodes are freed by the caller before the list.
     void store(const Step &s)
     {
         ListModel &m = lists[s.l];
         ko_list *const list = m.h; // the handles as drawn, before the model releases anything
         ko_list_node *const node = handle(s.n);
-        std::vector<ko_list_node *> loose; // unlinked nodes, which a caller frees before the list
-        switch (s.op) {
-        case GET_DATA: // the element is written through the pointer given, as a caller does
+        std::vector<ko_list_node *> loose;
+        if (s.op == GET_DATA) {
             want.handle = node != nullptr ? nodes[s.n].data : nullptr;
             library(s, [&] { got.handle = ko_list_node_get_data(node); });
+            const auto size = node != nullptr ? static_cast<size_t>(owner(s.n).size) : 0;
             if (node != nullptr && got.handle == want.handle) {
-                const auto size = std::min(sizeof s.a, static_cast<size_t>(owner(s.n).size));
-                std::memcpy(nodes[s.n].bytes.data(), &s.a, size);
-                std::memcpy(got.handle, &s.a, size);
+                std::memcpy(nodes[s.n].bytes.data(), &s.a, std::min(sizeof s.a, size));
+                std::memcpy(got.handle, &s.a, std::min(sizeof s.a, size));
             }
-            break;
-        case GET_NODES:
-            want.status = static_cast<int32_t>(m.chain.size());
-            return library(s, [&] { got.status = ko_list_get_nodes(list); });
-        case ATTACH:
-            want.status = attach(s.n);
-            return library(s, [&] { got.status = ko_list_node_attach(node); });
-        case ADD: // the node joins its own list, whichever list is passed
-            want.status = list != nullptr ? attach(s.n) : -1;
-            return library(s, [&] { got.status = ko_list_add(list, node); });
-        case INSERT:
-            want.status = insert(s.l, s.n, s.a);
-            return library(s, [&] { got.status = ko_list_insert(list, node, s.a); });
-        case DETACH:
-            want.status = detach(s.n);
-            return library(s, [&] { got.status = ko_list_node_detach(node); });
-        case NODE_FREE:
-            release(s.n);
-            return library(s, [&] { ko_list_node_free(node); });
-        case REMOVE:
-            release(m.current);
-            return library(s, [&] { ko_list_remove(list); });
-        case CLEAN:
-            while (!m.chain.empty()) // first to last
-                release(m.chain.front());
-            return library(s, [&] { ko_list_clean(list); });
-        default:
-            for (int id = 0; id < kNodes; id++)
-                if (nodes[id].h != nullptr && nodes[id].list == s.l && !nodes[id].linked) {
-                    loose.push_back(nodes[id].h);
-                    release(id);
-                }
-            while (!m.chain.empty())
-                release(m.chain.front());
-            if (list != nullptr)
-                expect_heap('x', list);
-            m = ListModel{};
-            return library(s, [&] {
-                std::ranges::for_each(loose, ko_list_node_free);
-                ko_list_free(list);
-            });
+            return;
         }
+        for (int id = 0; id < kNodes; id++)
+            if (nodes[id].h != nullptr && nodes[id].list == s.l && !nodes[id].linked) {
+                loose.push_back(nodes[id].h);
+                release(id);
+            }
+        release_chain(m);
+        if (list != nullptr)
+            expect_heap('x', list);
+        m = ListModel{};
+        library(s, [&] {
+            std::ranges::for_each(loose, ko_list_node_free);
+            ko_list_free(list);
+        });
     }
 
-    void cursor(const Step &s)
+    // The model's side of the middle group: what the library is to give.
+    Outcome model(const Step &s)
     {
         ListModel &m = lists[s.l];
         const bool inside = s.a >= 0 && s.a < std::ssize(m.chain);
+        const bool settable = s.n >= 0 && nodes[s.n].list == s.l && nodes[s.n].linked;
+        // clang-format off
         switch (s.op) {
-        case FIRST:
-        case TAIL:
-            m.current = s.op == FIRST ? m.at(0) : m.last();
-            want.handle = handle(m.current);
-            return library(s, [&] {
-                got.handle = s.op == FIRST ? ko_list_get_first(m.h) : ko_list_get_tail(m.h);
-            });
-        case NEXT:
-        case PREV: // a null cursor stays null
-            m.current = beside(m.current, s.op == NEXT ? 1 : -1);
-            want.handle = handle(m.current);
-            return library(s, [&] {
-                got.handle = s.op == NEXT ? ko_list_get_next(m.h) : ko_list_get_prev(m.h);
-            });
-        case CURRENT:
-            want.handle = handle(m.current);
-            return library(s, [&] { got.handle = ko_list_get_current(m.h); });
-        case SET_CURRENT:
-            want.status = s.n >= 0 && nodes[s.n].list == s.l && nodes[s.n].linked ? 0 : -1;
-            m.current = want.status == 0 ? s.n : m.current;
-            return library(s, [&] { got.status = ko_list_set_current(m.h, handle(s.n)); });
-        case MOVE: // stops at the end nodes; a null cursor refuses to move
-            want.status = m.h != nullptr && (s.a == 0 || m.current >= 0) ? 0 : -1;
-            if (want.status == 0 && s.a != 0)
-                m.current = m.at(static_cast<size_t>(std::clamp<int64_t>(
-                    m.place(m.current) + int64_t{s.a}, 0, std::ssize(m.chain) - 1)));
-            return library(s, [&] { got.status = ko_list_move_current(m.h, s.a); });
-        case GET_POS: // out of range, the cursor stays
-            m.current = inside ? m.at(static_cast<size_t>(s.a)) : m.current;
-            want.handle = inside ? handle(m.current) : nullptr;
-            return library(s, [&] { got.handle = ko_list_get_pos(m.h, s.a); });
-        case NODE_POS: // the chain's length for a node not in it
-            want.status = m.h != nullptr && s.n >= 0 ? m.place(s.n) : -1;
-            return library(s, [&] { got.status = ko_list_get_node_pos(m.h, handle(s.n)); });
-        case NODE_PREV:
-            want.handle = handle(beside(s.n, -1));
-            return library(s, [&] { got.handle = ko_list_node_get_prev(handle(s.n)); });
-        default:
-            want.handle = handle(beside(s.n, 1));
-            library(s, [&] { got.handle = ko_list_node_get_next(handle(s.n)); });
+        case ATTACH: return {nullptr, attach(s.n)};
+        case ADD: return {nullptr, m.h != nullptr ? attach(s.n) : -1}; // to the node's own list
+        case INSERT: return {nullptr, insert(s.l, s.n, s.a)};
+        case DETACH: return {nullptr, detach(s.n)};
+        case NODE_FREE: release(s.n); return {};
+        case REMOVE: release(m.current); return {};
+        case CLEAN: release_chain(m); return {};
+        case GET_NODES: return {nullptr, static_cast<int32_t>(m.chain.size())};
+        case FIRST: return {handle(m.current = m.at(0))};
+        case TAIL: return {handle(m.current = m.last())};
+        case NEXT: return {handle(m.current = beside(m.current, 1))}; // a null cursor stays null
+        case PREV: return {handle(m.current = beside(m.current, -1))};
+        case CURRENT: return {handle(m.current)};
+        case SET_CURRENT: m.current = settable ? s.n : m.current; return {nullptr, settable ? 0 : -1};
+        case MOVE: return move(m, s.a);
+        case GET_POS: m.current = inside ? m.at(static_cast<size_t>(s.a)) : m.current; // or stays
+                      return {inside ? handle(m.current) : nullptr};
+        case NODE_POS: return {nullptr, m.h != nullptr && s.n >= 0 ? m.place(s.n) : -1};
+        case NODE_PREV: return {handle(beside(s.n, -1))};
+        default: return {handle(beside(s.n, 1))};
         }
+        // clang-format on
+    }
+    // The cursor stops at the end nodes; a null one refuses to move.
+    static Outcome move(ListModel &m, int32_t count)
+    {
+        if (m.h == nullptr || (count != 0 && m.current < 0))
+            return {nullptr, -1};
+        if (count != 0)
+            m.current = m.at(static_cast<size_t>(std::clamp<int64_t>(
+                m.place(m.current) + int64_t{count}, 0, std::ssize(m.chain) - 1)));
+        return {};
     }
 
     void query(const Step &s)
@@ -515,12 +564,12 @@ struct State : Models {
             if (searchable && (s.a == KO_LIST_SEARCH_FORWARD || s.a == KO_LIST_SEARCH_BACKWARD)) {
                 m.dir = s.a;
                 want.handle =
-                    search_from(m, s.a == KO_LIST_SEARCH_FORWARD ? m.at(0) : m.last(), s.mode);
+                    search_from(s.l, s.a == KO_LIST_SEARCH_FORWARD ? m.at(0) : m.last(), s.mode);
             }
             return library(s, [&] { got.handle = ko_list_search(m.h, cmp, &key, s.a); });
         case SEARCH_NEXT: // resumes one step past the search cursor; another state ends
             m.found = searchable && running ? beside(m.found, along(m.dir)) : m.found;
-            want.handle = searchable && running ? search_from(m, m.found, s.mode) : nullptr;
+            want.handle = searchable && running ? search_from(s.l, m.found, s.mode) : nullptr;
             m.dir = searchable && !running ? KO_LIST_SEARCH_DONE : m.dir;
             return library(s, [&] { got.handle = ko_list_search_next(m.h, cmp, &key); });
         case SORT: // the exchange sort moves data pointers between nodes; the chain stays
@@ -529,7 +578,7 @@ struct State : Models {
                 for (size_t i = 0; i < j; i++) {
                     NodeModel &x = nodes[m.chain[i]];
                     NodeModel &y = nodes[m.chain[j]];
-                    expect({'c', x.data, y.data, 0});
+                    expect(called(s.l, {'c', x.data, y.data}));
                     if (order(s.mode, x.bytes.data(), y.bytes.data()) > 0) {
                         std::swap(x.data, y.data);
                         std::swap(x.bytes, y.bytes);
@@ -553,10 +602,17 @@ struct State : Models {
                 static_cast<int32_t>(m.chain.size())};
         // clang-format on
     }
-    ko_list_node node_record(int id) const
+    // A node's record and element against the model's, given its neighbours;
+    // "" when they agree.
+    std::string node_difference(int id, int prev, int next) const
     {
         const NodeModel &m = nodes[id];
-        return {lists[m.list].h, handle(beside(id, -1)), handle(beside(id, 1)), m.linked, m.data};
+        const ko_list_node record = {lists[m.list].h, handle(prev), handle(next), m.linked, m.data};
+        const auto size = static_cast<size_t>(lists[m.list].size);
+        if (fields(*m.h) == fields(record) && std::memcmp(m.h->data, m.bytes.data(), size) == 0)
+            return "";
+        return "node " + std::to_string(id) + " or its element" + text(*m.h) + "; model" +
+               text(record);
     }
 
     // For a message: a node as its slot, another pointer as set or null.
@@ -569,6 +625,13 @@ struct State : Models {
     template <class F>
     requires std::is_function_v<F>
     static std::string shown(F *f) { return f != nullptr ? " set" : " null"; }
+    // A call by its kind, arguments and what its look read; "" past the end.
+    template <class Calls> std::string shown(auto call, const Calls &all) const
+    {
+        return call == all.end() ? ""
+                                 : std::string(" ") + call->kind + shown(call->a) + shown(call->b) +
+                                       shown(call->read.handle) + shown(call->read.status);
+    }
     template <class Record> std::string text(const Record &r) const
     {
         std::string out;
@@ -580,24 +643,29 @@ struct State : Models {
     {
         const std::span<const Call> seen(calls.data(), call_count);
         const auto [ours, theirs] = std::ranges::mismatch(seen, want_calls);
-        if (got.status != want.status || got.handle != want.handle)
+        if (got != want)
             return "result" + shown(got.status) + shown(got.handle) + "; model" +
                    shown(want.status) + shown(want.handle);
         if (ours != seen.end() || theirs != want_calls.end())
             return "call " + std::to_string(ours - seen.begin()) + " of " +
-                   std::to_string(seen.size()) + "; model " + std::to_string(want_calls.size());
+                   std::to_string(seen.size()) + shown(ours, seen) + "; model " +
+                   std::to_string(want_calls.size()) + shown(theirs, want_calls);
         for (int l = 0; l < kLists; l++) {
             const ko_list *r = lists[l].h;
             if (r != nullptr && fields(*r) != fields(list_record(l)))
                 return "list " + std::to_string(l) + text(*r) + "; model" + text(list_record(l));
         }
-        for (int id = 0; id < kNodes; id++) {
-            const NodeModel &m = nodes[id];
-            const auto size = m.h != nullptr ? static_cast<size_t>(lists[m.list].size) : 0;
-            if (m.h != nullptr && (fields(*m.h) != fields(node_record(id)) ||
-                                   std::memcmp(m.h->data, m.bytes.data(), size) != 0))
-                return "node " + std::to_string(id) + " or its element" + text(*m.h) + "; model" +
-                       text(node_record(id));
+        for (const ListModel &m : lists) // linked nodes, each chain walked once
+            for (size_t i = 0; i < m.chain.size(); i++) {
+                const std::string d =
+                    node_difference(m.chain[i], i > 0 ? m.chain[i - 1] : -1, m.at(i + 1));
+                if (!d.empty())
+                    return d;
+            }
+        for (int id = 0; id < slots_used; id++) {
+            const bool loose = nodes[id].h != nullptr && !nodes[id].linked;
+            if (const std::string d = loose ? node_difference(id, -1, -1) : ""; !d.empty())
+                return d;
         }
         return "";
     }
@@ -608,17 +676,21 @@ struct State : Models {
         want = Outcome{};
         want_calls.clear();
         call_count = 0;
+        looks_played = looks_replayed = 0;
         cmp_mode = s.mode;
         key = s.key;
-        playing = this;
-        if (s.op <= NODE_NEW)
+        look = s.look;
+        if (s.op <= NODE_NEW) {
             create(s);
-        else if (s.op <= FREE)
+        } else if (s.op <= FREE) {
             store(s);
-        else if (s.op <= NODE_NEXT)
-            cursor(s);
-        else
+        } else if (s.op <= NODE_NEXT) {
+            const Bound bound = bind(s);
+            want = model(s);
+            library(s, [&] { got = run(bound); });
+        } else {
             query(s);
+        }
         history.emplace_back(s, got);
         error = difference();
         return error.empty();
@@ -692,12 +764,12 @@ struct State : Models {
     // The steps played, one a line, and what differed after the last.
     std::string report() const
     {
-        std::string text = "step operation: list node a key mode refuse -> result\n";
+        std::string text = "step operation: list node a key mode refuse look -> result\n";
         for (size_t i = 0; i < history.size(); i++) {
             const auto &[step, result] = history[i];
             text += std::to_string(i) + " " + kNames[step.op] + ":";
-            for (const int32_t v :
-                 {step.l < kLists ? step.l : -1, step.n, step.a, step.key, step.mode, step.refuse})
+            for (const int32_t v : {step.l < kLists ? step.l : -1, step.n, step.a, step.key,
+                                    step.mode, step.refuse, step.look})
                 text += " " + std::to_string(v);
             text += " ->" + shown(result.status) + shown(result.handle) + "\n";
         }
