@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: MIT
-// A callback's use of other lists, which the rules allow for anything, and
-// what a longjmp out of one leaves. What a callback may do with its own list,
-// read it and move its cursor, the model's checker plays (interpreter.cpp).
+// What a longjmp or an exception out of a callback does to the process, while
+// every callback uses a list of its own, as the rules allow. What a callback
+// may do with the list it was called for, the model's checker plays.
 #include "support.hpp"
 
 #include <algorithm>
 #include <csetjmp>
+#include <csignal>
 #include <cstdlib>
-#include <functional>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "koList.h"
@@ -15,12 +17,10 @@
 namespace {
 
 using Callbacks = Balanced;
-using Action = std::function<void(ko_list *)>;
 
 std::jmp_buf escape;
 int jump_in;         // a longjmp out of the jump_in-th callback from now; 0: none
-bool use_other_list; // each callback then makes, sorts, searches and frees a list
-int calls;
+std::string thrower; // the callback that throws, by name
 
 int32_t value(const void *data)
 {
@@ -51,7 +51,8 @@ std::vector<int32_t> elements(ko_list *list)
     return values;
 }
 
-void other_list()
+// Another list, made, sorted, searched and freed.
+void use_another_list()
 {
     ko_list *other = ko_list_new(sizeof(int32_t), nullptr, nullptr, nullptr);
     for (int32_t v : {3, 1, 2})
@@ -63,25 +64,30 @@ void other_list()
     ko_list_free(other);
 }
 
-void called()
+void called(const char *callback)
 {
-    calls++;
     if (jump_in > 0 && --jump_in == 0)
         std::longjmp(escape, 1);
-    if (use_other_list)
-        other_list();
+    if (thrower == callback)
+        throw std::runtime_error(callback);
+    use_another_list();
 }
 void *allocate(int32_t size)
 {
-    return called(), std::malloc(static_cast<size_t>(size));
+    return called("alloc"), std::malloc(static_cast<size_t>(size));
 }
 int32_t release(void *data)
 {
-    return called(), std::free(data), 0;
+    return called("release"), std::free(data), 0;
 }
 int32_t compare(const void *a, const void *b)
 {
-    return called(), three_way(a, b);
+    return called("compare"), three_way(a, b);
+}
+
+ko_list_node *search(ko_list *list, int32_t key)
+{
+    return ko_list_search(list, compare, &key, KO_LIST_SEARCH_FORWARD);
 }
 
 // 5, 3, 1, 3, 2, made through the allocator, the cursor on the 1.
@@ -94,18 +100,6 @@ ko_list *five()
     return list;
 }
 
-TEST_F(Callbacks, MayUseOtherLists)
-{
-    use_other_list = true;
-    calls = 0;
-    ko_list *list = five();
-    ko_list_sort(list, compare);
-    EXPECT_EQ(elements(list), (std::vector<int32_t>{1, 2, 3, 3, 5}));
-    ko_list_free(list);
-    use_other_list = false;
-    EXPECT_EQ(calls, 5 + 10 + 5); // allocations, comparisons, releases
-}
-
 const void *last_block; // the last block the heap handed out while watched
 void note_block(char kind, const void *block, size_t)
 {
@@ -113,23 +107,20 @@ void note_block(char kind, const void *block, size_t)
 }
 
 // The list stays whole, and usable; only what the interrupted operation held
-// leaks, and is given back here: the fixture counts every other block.
+// leaks, and is given back here: the fixture counts every other block. The
+// lists the callbacks made meanwhile are gone.
 TEST_F(Callbacks, ALongjmpOutOfOneLeavesTheListWhole)
 {
-    const int32_t three = 3;
     enum Leak { nothing, new_record, third_node };
     const struct {
         int jump_in;
-        Action interrupted;
+        void (*interrupted)(ko_list *);
         std::vector<int32_t> values_left; // sorted
         Leak leaks;
     } cases[] = {
         {1, [](ko_list *l) { ko_list_node_new(l); }, {1, 2, 3, 3, 5}, new_record},
         {3, [](ko_list *l) { ko_list_free(l); }, {2, 3}, third_node},
-        {2,
-         [&](ko_list *l) { ko_list_search(l, compare, &three, KO_LIST_SEARCH_FORWARD); },
-         {1, 2, 3, 3, 5},
-         nothing},
+        {2, [](ko_list *l) { search(l, 3); }, {1, 2, 3, 3, 5}, nothing},
         {6, [](ko_list *l) { ko_list_sort(l, compare); }, {1, 2, 3, 3, 5}, nothing},
     };
     for (const auto &[due, interrupted, values_left, leaks] : cases) {
@@ -155,9 +146,26 @@ TEST_F(Callbacks, ALongjmpOutOfOneLeavesTheListWhole)
         } else if (leaks == new_record) {
             std::free(const_cast<void *>(last_block));
         }
-        EXPECT_NE(ko_list_search(list, compare, &three, KO_LIST_SEARCH_FORWARD), nullptr);
+        EXPECT_NE(search(list, 3), nullptr);
         ko_list_free(list);
     }
+}
+
+// An exception cannot cross the library, built without unwind tables:
+// std::terminate ends the program first, though a try block would catch it.
+TEST(CallbackDeathTest, AnExceptionOutOfOneEndsTheProgramThroughTerminate)
+{
+    for (const char *callback : {"alloc", "release", "compare"}) {
+        thrower = callback;
+        EXPECT_EXIT(
+            try {
+                ko_list_sort(five(), compare);
+                ko_list_free(five());
+            } catch (const std::exception &) { std::exit(1); },
+            testing::KilledBySignal(SIGABRT), "terminate called after throwing")
+            << callback;
+    }
+    thrower.clear();
 }
 
 } // namespace

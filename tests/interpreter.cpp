@@ -2,10 +2,8 @@
 // The reference model follows the behaviour the library promises (and the
 // choices it settles), not the library's code: a list is a vector of node
 // slots with its cursors as slots; a node is its list, link state, data
-// pointer and expected bytes. Each step runs on the model, then on the library.
-// A callback looks at the list it was called for as the rules for callbacks
-// allow, with a cursor move or a read: the model plays that look where it
-// expects the call, and the callback replays it on the library.
+// pointer and expected bytes. Each step runs on the model, then on the
+// library, and so does each callback's look at its own list.
 #include "interpreter.hpp"
 
 #include <sys/mman.h>
@@ -22,26 +20,11 @@
 
 namespace model {
 
-uint32_t Source::pick(uint32_t n)
-{
-    if (bytes) { // one byte per choice: n is at most 256 here
-        const uint32_t v = at < end ? *at++ : 0u;
-        return v % n;
-    }
-    seed += 0x9E3779B97F4A7C15u; // splitmix64
-    uint64_t z = seed;
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
-    return static_cast<uint32_t>((z ^ (z >> 31)) % n);
-}
-
 namespace {
 
-// The 26 operations, and a caller's write into the public `search_dir`
-// field, in the groups the checker plays them by: creations, the element
-// write and the list's release; linking, unlinking and the reads and cursor
-// moves, GET_NODES on, which are what a callback may do with its own list;
-// the searches and the sort.
+// The 26 operations and a caller's write into `search_dir`, in the groups
+// apply() plays; the reads and cursor moves, GET_NODES to NODE_NEXT, are
+// what a callback may do with its own list.
 // clang-format off
 enum Op {
     NEW, NODE_NEW, GET_DATA, FREE, ATTACH, ADD, INSERT, DETACH, NODE_FREE, REMOVE, CLEAN,
@@ -57,12 +40,10 @@ const char *const kNames[] = {
 constexpr int kLists = 5;  // list slots; slot kLists is always empty: the null list
 constexpr int kNodes = 40; // node slots; -1 is the null node
 
-// A node named by role, resolved when a move is played: kLoose is an unlinked
-// node of list 0, kForeign the first of list 1.
+// A node by role in list 0, resolved when played; kForeign is list 1's first.
 enum Role { kNone, kFirst, kSecond, kLast, kCurrent, kLoose, kForeign };
 
-// One step: an operation with its arguments, exactly as the library gets
-// them. As a move of the alphabet it may name its node by role instead.
+// An operation with its arguments; as a move, it may name its node by role.
 struct Step {
     Op op = NEW;
     int l = kLists;  // list slot
@@ -76,8 +57,7 @@ struct Step {
     bool link = false; // the new node is then added to its list
     int look = -1;     // what each callback of the step does with its list (kLooks); -1: nothing
 };
-// A callback's look: a cursor move or a read, played on the list it was
-// called for. Its node role and scale are resolved at each call.
+// A callback's look at the list it was called for, resolved at each call.
 // clang-format off
 const Step kLooks[] = {
     {.op = NEXT}, {.op = PREV}, {.op = FIRST}, {.op = TAIL}, {.op = CURRENT}, {.op = GET_NODES},
@@ -86,9 +66,8 @@ const Step kLooks[] = {
     {.op = NODE_PREV, .role = kCurrent}, {.op = NODE_NEXT, .role = kFirst}};
 // clang-format on
 // Every operation with its boundary arguments, on list 0, list 1 or the null
-// list (kLists), and on a node in each role. Searches match two nodes of a
-// start state, one, none or every node. The operations that call back take
-// the looks in turn, each look once.
+// list (kLists), on a node in each role; searches that match two nodes of a
+// start state, one, none or all; each look, on the operations that call back.
 const std::vector<Step> kAlphabet = [] {
     const int32_t forward = KO_LIST_SEARCH_FORWARD;
     const int32_t backward = KO_LIST_SEARCH_BACKWARD;
@@ -107,7 +86,8 @@ const std::vector<Step> kAlphabet = [] {
         {.op = SET_CURRENT, .l = kLists, .role = kFirst}, {.op = NODE_POS, .l = 1, .role = kFirst},
         {.op = NODE_POS, .l = kLists, .role = kFirst}, {.op = MOVE, .l = kLists, .a = 1},
         {.op = MOVE, .l = 0, .scale = 1}, {.op = MOVE, .l = 0, .scale = -1},
-        {.op = GET_POS, .l = 0, .a = -1, .scale = 1}, {.op = GET_POS, .l = 0, .scale = 1},
+        {.op = GET_POS, .l = 0, .a = -1, .scale = 1}, {.op = GET_POS, .l = 0, .a = -2, .scale = 1},
+        {.op = GET_POS, .l = 0, .scale = 1},
         {.op = SEARCH, .l = 0, .a = forward, .key = 2, .mode = 1},
         {.op = SEARCH, .l = 0, .a = backward, .key = 1, .mode = 1},
         {.op = SEARCH, .l = 0, .a = forward, .key = 7, .mode = 1},
@@ -134,7 +114,7 @@ const std::vector<Step> kAlphabet = [] {
             moves.push_back({.op = op, .l = l});
     for (int32_t a : {-1, 1, INT32_MIN, INT32_MAX})
         moves.push_back({.op = MOVE, .l = 0, .a = a});
-    for (int32_t a : {-1, 0})
+    for (int32_t a : {-1, 0, 1})
         moves.push_back({.op = GET_POS, .l = 0, .a = a});
     for (int mode : {0, 1, 2, 4, 5})
         moves.push_back({.op = SORT, .l = 0, .mode = mode});
@@ -145,16 +125,14 @@ const std::vector<Step> kAlphabet = [] {
     return moves;
 }();
 
-// What a step or a look gave, or is to give.
 struct Outcome {
     void *handle = nullptr;
     int32_t status = 0;
     bool operator==(const Outcome &) const = default;
-};
+}; // what a step or a look gave, or is to give
 
-// One call seen during a step: a 'c'omparison (a, b), an 'a'llocator call
-// (size), a 'f' releaser call (a), a heap allocation 'm' (a, size) or a heap
-// release 'x' (a). A callback's call carries what its look read.
+// A call seen during a step: a 'c'omparison (a, b), an 'a'llocator (size) or
+// 'f' releaser call (a) with what its look read, a heap block 'm'ade or 'x'.
 struct Call {
     char kind;
     const void *a = nullptr, *b = nullptr;
@@ -173,13 +151,9 @@ void log_call(Call call)
 {
     calls.at(call_count++) = call;
 }
-void log_heap(char kind, const void *block, size_t size)
-{
-    log_call({kind, block, nullptr, size});
-}
 
-// A step of the middle group as the library gets it, its handles taken
-// before the model played it: the model may have let them go since.
+// A step of apply()'s middle group as the library gets it, its handles taken
+// before the model, which may let them go, played it.
 struct Bound {
     Op op;
     ko_list *list;
@@ -213,8 +187,7 @@ Outcome run(const Bound &b)
     // clang-format on
 }
 
-// The looks the model played for the step's callbacks, in the order it
-// expects the calls; the library's callbacks replay them in turn.
+// The looks the model played for the step's callbacks, replayed in turn.
 std::array<Bound, 1024> looks;
 size_t looks_played, looks_replayed;
 Outcome replay_look()
@@ -222,8 +195,8 @@ Outcome replay_look()
     return looks_replayed < looks_played ? run(looks[looks_replayed++]) : Outcome{};
 }
 
-// Elements compare by their first byte, signed: every element has one.
-// Mode 1 three-way, 2 reversed, 3 always 0, 4 INT32_MAX, 5 INT32_MIN.
+// By the elements' first byte, signed: 1 three-way, 2 reversed, 3 always 0,
+// 4 INT32_MAX, 5 INT32_MIN.
 int32_t order(int mode, const void *a, const void *b)
 {
     const int32_t x = *static_cast<const int8_t *>(a);
@@ -270,8 +243,7 @@ struct NodeModel {
     std::array<uint8_t, 4> bytes = {}; // and what it points to (elements have 1 or 4 here)
     bool operator==(const NodeModel &) const = default;
 };
-// What the model knows of every list and node.
-struct Models {
+struct Models { // what the model knows of every list and node
     ListModel lists[kLists + 1];
     NodeModel nodes[kNodes];
     bool operator==(const Models &) const = default;
@@ -283,7 +255,6 @@ int32_t free_cb(void *data)
     return -1; // ignored
 }
 
-// A record's fields, in order.
 auto fields(const ko_list &r)
 {
     return std::tie(r.first, r.tail, r.current, r.search_node, r.spare, r.data_alloc, r.data_free,
@@ -309,9 +280,7 @@ struct State : Models {
     ko_list_node *handle(int id) const { return id >= 0 ? nodes[id].h : nullptr; }
     ListModel &owner(int id) { return lists[nodes[id].list]; }
     static int along(int32_t dir) { return dir == KO_LIST_SEARCH_FORWARD ? 1 : -1; }
-    // The neighbour toward the tail (1) or the first node (-1); -1 past an
-    // end, and for a null or unlinked node.
-    int beside(int id, int towards) const
+    int beside(int id, int towards) const // toward the tail (1) or the first node (-1)
     {
         if (id < 0 || !nodes[id].linked)
             return -1;
@@ -325,9 +294,7 @@ struct State : Models {
             expect({kind, block, nullptr, size});
     }
     Bound bind(const Step &s) const { return {s.op, lists[s.l].h, handle(s.n), s.a}; }
-    // A callback for list `l` as the model expects it: the step's look is
-    // played on the model as it stands at that call, and what it reads goes
-    // with the call.
+    // A callback for list `l`, with what the step's look reads there now.
     Call called(int l, Call call)
     {
         if (look < 0)
@@ -352,8 +319,7 @@ struct State : Models {
     {
         return id < 0 || nodes[id].linked ? -1 : link(id, static_cast<int>(owner(id).chain.size()));
     }
-    // After or before the cursor, or as the only node; on a non-empty list a
-    // null cursor or another position refuses.
+    // After or before the cursor, or as the only node.
     int32_t insert(int l, int id, int32_t position)
     {
         const ListModel &m = lists[l];
@@ -395,8 +361,7 @@ struct State : Models {
         while (!m.chain.empty())
             release(m.chain.front());
     }
-    // Compares from node `id` on in the search direction; the first match
-    // becomes the search cursor, running off the end ends the search.
+    // The first match from node `id` on becomes the search cursor; none ends the search.
     ko_list_node *search_from(int l, int id, int mode)
     {
         ListModel &m = lists[l];
@@ -411,21 +376,21 @@ struct State : Models {
         return nullptr;
     }
 
-    // The library's side of a step: the refusals drawn for it are armed
-    // around it alone, and its heap calls are logged.
+    // The library's side of a step, with its refusals armed and its heap calls logged.
     template <class Apply> void library(const Step &s, Apply apply)
     {
-        const bool heap_refuses = s.refuse == 1 || s.refuse == 2;
         refusing = s.refuse == 3;
-        if (hooks.watch != nullptr)
-            hooks.watch(log_heap);
-        if (heap_refuses)
-            hooks.refuse_nth(s.refuse);
+        if (hooks.watch != nullptr) {
+            hooks.watch([](char kind, const void *block, size_t size) {
+                log_call({kind, block, nullptr, size});
+            });
+            hooks.refuse_nth(s.refuse == 1 || s.refuse == 2 ? s.refuse : 0);
+        }
         apply();
-        if (heap_refuses)
+        if (hooks.watch != nullptr) {
             hooks.refuse_nth(0);
-        if (hooks.watch != nullptr)
             hooks.watch(nullptr);
+        }
         refusing = false;
     }
 
@@ -478,8 +443,8 @@ struct State : Models {
         }
     }
 
-    // The element is written through the pointer given, as a caller does; a
-    // list's unlinked nodes are freed by the caller before the list.
+    // The element is written through the pointer given, and a list's unlinked
+    // nodes freed before it, as a caller does.
     void store(const Step &s)
     {
         ListModel &m = lists[s.l];
@@ -511,7 +476,6 @@ struct State : Models {
         });
     }
 
-    // The model's side of the middle group: what the library is to give.
     Outcome model(const Step &s)
     {
         ListModel &m = lists[s.l];
@@ -542,8 +506,7 @@ struct State : Models {
         }
         // clang-format on
     }
-    // The cursor stops at the end nodes; a null one refuses to move.
-    static Outcome move(ListModel &m, int32_t count)
+    static Outcome move(ListModel &m, int32_t count) // to an end at most; not from null
     {
         if (m.h == nullptr || (count != 0 && m.current < 0))
             return {nullptr, -1};
@@ -592,8 +555,7 @@ struct State : Models {
         }
     }
 
-    // The records as the model has them.
-    ko_list list_record(int l) const
+    ko_list list_record(int l) const // as the model has it
     {
         const ListModel &m = lists[l];
         // clang-format off
@@ -602,8 +564,7 @@ struct State : Models {
                 static_cast<int32_t>(m.chain.size())};
         // clang-format on
     }
-    // A node's record and element against the model's, given its neighbours;
-    // "" when they agree.
+    // A node's record and element against the model's; "" when they agree.
     std::string node_difference(int id, int prev, int next) const
     {
         const NodeModel &m = nodes[id];
@@ -615,7 +576,7 @@ struct State : Models {
                text(record);
     }
 
-    // For a message: a node as its slot, another pointer as set or null.
+    // A node as its slot, another pointer as set or null.
     std::string shown(const void *p) const
     {
         const auto slot = std::ranges::find(nodes, p, &NodeModel::h) - nodes;
@@ -625,7 +586,6 @@ struct State : Models {
     template <class F>
     requires std::is_function_v<F>
     static std::string shown(F *f) { return f != nullptr ? " set" : " null"; }
-    // A call by its kind, arguments and what its look read; "" past the end.
     template <class Calls> std::string shown(auto call, const Calls &all) const
     {
         return call == all.end() ? ""
@@ -638,8 +598,7 @@ struct State : Models {
         std::apply([&](const auto &...field) { ((out += shown(field)), ...); }, fields(r));
         return out;
     }
-    // What differs between library and model after a step; "" for nothing.
-    std::string difference() const
+    std::string difference() const // "" when library and model agree
     {
         const std::span<const Call> seen(calls.data(), call_count);
         const auto [ours, theirs] = std::ranges::mismatch(seen, want_calls);
@@ -655,19 +614,13 @@ struct State : Models {
             if (r != nullptr && fields(*r) != fields(list_record(l)))
                 return "list " + std::to_string(l) + text(*r) + "; model" + text(list_record(l));
         }
-        for (const ListModel &m : lists) // linked nodes, each chain walked once
-            for (size_t i = 0; i < m.chain.size(); i++) {
-                const std::string d =
-                    node_difference(m.chain[i], i > 0 ? m.chain[i - 1] : -1, m.at(i + 1));
-                if (!d.empty())
-                    return d;
-            }
-        for (int id = 0; id < slots_used; id++) {
-            const bool loose = nodes[id].h != nullptr && !nodes[id].linked;
-            if (const std::string d = loose ? node_difference(id, -1, -1) : ""; !d.empty())
-                return d;
-        }
-        return "";
+        std::string node; // linked nodes with their neighbours, then unlinked ones
+        for (const ListModel &m : lists)
+            for (size_t i = 0; i < m.chain.size() && node.empty(); i++)
+                node = node_difference(m.chain[i], i > 0 ? m.chain[i - 1] : -1, m.at(i + 1));
+        for (int id = 0; id < slots_used && node.empty(); id++)
+            node = nodes[id].h != nullptr && !nodes[id].linked ? node_difference(id, -1, -1) : "";
+        return node;
     }
 
     bool apply(const Step &s)
@@ -696,24 +649,21 @@ struct State : Models {
         return error.empty();
     }
 
-    // The move's role, relative argument and creation slot, as they stand now.
+    // The move's node, relative argument and creation slot, as they stand now.
     Step resolve(const Step &move) const
     {
         Step s = move;
         const auto loose = std::ranges::find_if(
             nodes, [](const NodeModel &m) { return m.h != nullptr && m.list == 0 && !m.linked; });
-        const int roles[] = {-1,
-                             lists[0].at(0),
-                             lists[0].at(1),
-                             lists[0].last(),
-                             lists[0].current,
-                             static_cast<int>(loose - nodes),
-                             lists[1].at(0)};
+        const ListModel &zero = lists[0];
+        // clang-format off
+        const int roles[] = {-1, zero.at(0), zero.at(1), zero.last(), zero.current,
+                             static_cast<int>(loose - nodes), lists[1].at(0)};
+        // clang-format on
         s.n = roles[move.role] < kNodes ? roles[move.role] : -1;
         s.a += move.scale * static_cast<int32_t>(lists[s.l].chain.size());
         s.refuse = hooks.refuse_nth != nullptr || s.refuse == 3 ? s.refuse : 0;
-        // A creation goes to the first free slot; with none, a list is asked
-        // for with a refused size, a node for a null list.
+        // A creation goes to the first free slot; with none, it is refused.
         const auto list_slot = std::ranges::find(lists, nullptr, &ListModel::h) - lists;
         const auto node_slot = std::ranges::find(nodes, nullptr, &NodeModel::h) - nodes;
         if (s.op == NEW) {
@@ -727,7 +677,6 @@ struct State : Models {
         return s;
     }
 
-    // The start state of every_sequence(); the steps are compared as any.
     bool start(int length, int cursor, int mode)
     {
         bool agreed = apply({.op = NEW, .l = 0, .a = 4, .mode = mode});
@@ -753,16 +702,25 @@ struct State : Models {
                (!kAlphabet[move].link || apply({.op = ADD, .l = step.l, .n = step.n}));
     }
 
-    bool finish() // frees every list as a caller does
+    // Frees every list as a caller does, once a node handle that cannot be
+    // read, as a stale one may not be, is found not in its chain, unread.
+    bool finish()
     {
-        for (int l = 0; l < kLists; l++)
-            if (lists[l].h != nullptr && !apply({.op = FREE, .l = l}))
+        static auto *const fenced = static_cast<ko_list_node *>(
+            mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+        for (int l = 0; l < kLists; l++) {
+            if (lists[l].h == nullptr)
+                continue;
+            const int32_t at = ko_list_get_node_pos(lists[l].h, fenced);
+            if (at != std::ssize(lists[l].chain))
+                error = "an unreadable node at " + std::to_string(at);
+            if (!error.empty() || !apply({.op = FREE, .l = l}))
                 return false;
+        }
         return true;
     }
 
-    // The steps played, one a line, and what differed after the last.
-    std::string report() const
+    std::string report() const // the steps played, and what differed after the last
     {
         std::string text = "step operation: list node a key mode refuse look -> result\n";
         for (size_t i = 0; i < history.size(); i++) {
@@ -777,12 +735,10 @@ struct State : Models {
     }
 };
 
-} // namespace
-
 // A move that leaves the model as it was ends its sequence early: everything
 // was compared after it, and whatever follows would repeat a shorter sequence.
-std::string every_sequence(int length, int cursor, int mode, int depth, HeapHooks hooks,
-                           long &sequences)
+std::string from_start(int length, int cursor, int mode, int depth, HeapHooks hooks,
+                       long &sequences)
 {
     std::vector<size_t> moves(static_cast<size_t>(depth), 0);
     for (int d = depth; d >= 0;) {
@@ -806,23 +762,16 @@ std::string every_sequence(int length, int cursor, int mode, int depth, HeapHook
     return "";
 }
 
-// Positions are walked from either end. Beside a node of another list, an
-// unlinked node and a null one, a handle that cannot be read, as a stale one
-// may not be: never read, not in the chain.
-std::string every_position(int length, HeapHooks hooks)
+} // namespace
+
+std::string every_sequence(int depth, HeapHooks hooks, long &sequences)
 {
-    State s(hooks);
-    bool agreed = s.start(length, -1, 0);
-    for (int32_t a = -1; agreed && a <= length; a++)
-        agreed = s.apply({.op = GET_POS, .l = 0, .a = a});
-    for (int id = -1; agreed && id < kNodes; id++)
-        agreed =
-            (id >= 0 && s.nodes[id].h == nullptr) || s.apply({.op = NODE_POS, .l = 0, .n = id});
-    static void *const fenced = mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    const int32_t at = ko_list_get_node_pos(s.lists[0].h, static_cast<ko_list_node *>(fenced));
-    if (agreed && at != length)
-        s.error = "an unreadable node at " + std::to_string(at);
-    return agreed && s.error.empty() && s.finish() ? "" : s.report();
+    std::string failure;
+    for (int mode : {0, 3})
+        for (int length = 0; length <= 3; length++)
+            for (int cursor = -1; cursor < length && failure.empty(); cursor++)
+                failure = from_start(length, cursor, mode, depth, hooks, sequences);
+    return failure;
 }
 
 std::string walk(Source source, long limit, HeapHooks hooks)
@@ -832,7 +781,7 @@ std::string walk(Source source, long limit, HeapHooks hooks)
     const auto cursor = static_cast<int>(source.pick(static_cast<uint32_t>(length) + 1)) - 1;
     bool agreed = s.start(length, cursor, static_cast<int>(source.pick(4)));
     // One move in four at least makes a node and adds it, so that lists grow.
-    for (long i = 0; agreed && i < limit && !(source.bytes && source.at == source.end); i++)
+    for (long i = 0; agreed && i < limit && source.at < source.end; i++)
         agreed =
             s.play(source.pick(4) == 0 ? 0 : source.pick(static_cast<uint32_t>(kAlphabet.size())));
     return agreed && s.finish() ? "" : s.report();

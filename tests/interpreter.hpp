@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: MIT
-// The checker shared by the model tests and the fuzz target. It plays moves
-// from one alphabet (every operation with its boundary arguments) on a
-// reference model and on the library, and compares the results, the callback
-// and heap calls, and every record after each one. Each check returns "" when
-// library and model agreed throughout, else the steps played and what
-// differed after the last.
+// The checker of the model tests and the fuzz target: it plays moves of one
+// alphabet on a reference model and on the library, and compares results,
+// callback and heap calls, and every record after each. A check returns ""
+// when they agreed throughout, else the steps played and what differed last.
 #pragma once
 
 #include <cstddef>
@@ -22,23 +20,18 @@ struct HeapHooks {
     void (*watch)(HeapSink sink) = nullptr;
 };
 
-// Where random choices come from: a seed, or the fuzz bytes [at, end).
+// Where the choices of a walk come from: the bytes [at, end), random or the fuzzer's.
 struct Source {
-    uint64_t seed = 0;
-    const uint8_t *at = nullptr, *end = nullptr;
-    bool bytes = false;
-    uint32_t pick(uint32_t n); // a choice in [0, n), n > 0; 0 once the bytes are spent
+    const uint8_t *at, *end;
+    // A choice in [0, n), 0 < n <= 256, from one byte; 0 once the bytes are spent.
+    uint32_t pick(uint32_t n) { return at < end ? *at++ % n : 0u; }
 };
 
-// Every sequence of `depth` moves from one start state, counted in
-// `sequences`. The start state: list 0 with `length` nodes (elements 2, 1, 2,
-// ...), the cursor on node `cursor` (-1: null) and callbacks as `mode` (1
-// allocator, 2 releaser); list 1 with one node; one unlinked node of list 0.
-std::string every_sequence(int length, int cursor, int mode, int depth, HeapHooks hooks,
-                           long &sequences);
-
-// On a list of `length` nodes, every position, -1 to n, and every node's.
-std::string every_position(int length, HeapHooks hooks);
+// Every sequence of `depth` moves from each start state, counted in
+// `sequences`. A start state: list 0 with 0 to 3 nodes (elements 2, 1, 2),
+// any cursor, and either no callbacks or an allocator and a releaser; list 1
+// with one node; one unlinked node of list 0.
+std::string every_sequence(int depth, HeapHooks hooks, long &sequences);
 
 // From a drawn start state, plays up to `limit` drawn moves (fewer when the
 // bytes run out), then frees every list.
