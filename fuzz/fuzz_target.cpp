@@ -8,13 +8,12 @@
 
 #include "interpreter.hpp"
 
-// Long enough to grow lists of tens of nodes, short enough for thousands of
-// walks a second; the bytes past them are never read.
+// Moves enough for lists of tens of nodes and thousands of walks a second.
 constexpr long kMoves = 128;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const std::string failure = model::walk({data, data + size}, kMoves, {});
+    const std::string failure = model::walk(data, data + size, kMoves, {});
     if (failure.empty())
         return 0;
     std::fputs(failure.c_str(), stderr);

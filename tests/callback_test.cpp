@@ -51,8 +51,7 @@ std::vector<int32_t> elements(ko_list *list)
     return values;
 }
 
-// Another list, made, sorted, searched and freed.
-void use_another_list()
+void use_another_list() // made, sorted, searched and freed
 {
     ko_list *other = ko_list_new(sizeof(int32_t), nullptr, nullptr, nullptr);
     for (int32_t v : {3, 1, 2})
@@ -101,10 +100,6 @@ ko_list *five()
 }
 
 const void *last_block; // the last block the heap handed out while watched
-void note_block(char kind, const void *block, size_t)
-{
-    last_block = kind == 'm' ? block : last_block;
-}
 
 // The list stays whole, and usable; only what the interrupted operation held
 // leaks, and is given back here: the fixture counts every other block. The
@@ -128,7 +123,9 @@ TEST_F(Callbacks, ALongjmpOutOfOneLeavesTheListWhole)
         ko_list *list = five();
         ko_list_node *third = list->first->next->next;
         jump_in = due;
-        heap::watch(note_block);
+        heap::watch([](char kind, const void *block, size_t) {
+            last_block = kind == 'm' ? block : last_block;
+        });
         if (setjmp(escape) == 0) {
             interrupted(list);
             ADD_FAILURE() << "no callback jumped";
@@ -156,16 +153,15 @@ TEST_F(Callbacks, ALongjmpOutOfOneLeavesTheListWhole)
 TEST(CallbackDeathTest, AnExceptionOutOfOneEndsTheProgramThroughTerminate)
 {
     for (const char *callback : {"alloc", "release", "compare"}) {
-        thrower = callback;
         EXPECT_EXIT(
             try {
+                thrower = callback;
                 ko_list_sort(five(), compare);
                 ko_list_free(five());
             } catch (const std::exception &) { std::exit(1); },
             testing::KilledBySignal(SIGABRT), "terminate called after throwing")
             << callback;
     }
-    thrower.clear();
 }
 
 } // namespace

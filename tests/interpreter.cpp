@@ -22,21 +22,19 @@ namespace model {
 
 namespace {
 
-// The 26 operations and a caller's write into `search_dir`, in the groups
-// apply() plays; the reads and cursor moves, GET_NODES to NODE_NEXT, are
-// what a callback may do with its own list.
 // clang-format off
+// The 26 operations and a caller's write into `search_dir`, in apply()'s groups;
+// GET_NODES to NODE_NEXT, reads and cursor moves, are what a callback may play.
 enum Op {
-    NEW, NODE_NEW, GET_DATA, FREE, ATTACH, ADD, INSERT, DETACH, NODE_FREE, REMOVE, CLEAN,
+    NEW, NODE_NEW, FREE, GET_DATA, ATTACH, ADD, INSERT, DETACH, NODE_FREE, REMOVE, CLEAN,
     GET_NODES, FIRST, TAIL, NEXT, PREV, CURRENT, SET_CURRENT, MOVE, GET_POS, NODE_POS, NODE_PREV,
     NODE_NEXT, SEARCH, SEARCH_NEXT, SORT, WRITE_DIR
 };
 const char *const kNames[] = {
-    "new", "node_new", "get_data", "free", "attach", "add", "insert", "detach", "node_free",
+    "new", "node_new", "free", "get_data", "attach", "add", "insert", "detach", "node_free",
     "remove", "clean", "get_nodes", "get_first", "get_tail", "get_next", "get_prev", "get_current",
     "set_current", "move_current", "get_pos", "get_node_pos", "node_get_prev", "node_get_next",
     "search", "search_next", "sort", "write_dir"};
-// clang-format on
 constexpr int kLists = 5;  // list slots; slot kLists is always empty: the null list
 constexpr int kNodes = 40; // node slots; -1 is the null node
 
@@ -56,22 +54,20 @@ struct Step {
     int scale = 0;     // the argument grows by `scale` times the list's node count
     bool link = false; // the new node is then added to its list
     int look = -1;     // what each callback of the step does with its list (kLooks); -1: nothing
+    ko_list *list = nullptr; // the handles of slots `l` and `n`, taken before the model
+    ko_list_node *node = nullptr; // plays the step, as it may let them go
 };
 // A callback's look at the list it was called for, resolved at each call.
-// clang-format off
 const Step kLooks[] = {
     {.op = NEXT}, {.op = PREV}, {.op = FIRST}, {.op = TAIL}, {.op = CURRENT}, {.op = GET_NODES},
     {.op = SET_CURRENT, .role = kLast}, {.op = MOVE, .a = -1}, {.op = MOVE, .a = 2},
     {.op = GET_POS, .a = -2, .scale = 1}, {.op = NODE_POS, .role = kSecond},
     {.op = NODE_PREV, .role = kCurrent}, {.op = NODE_NEXT, .role = kFirst}};
-// clang-format on
-// Every operation with its boundary arguments, on list 0, list 1 or the null
-// list (kLists), on a node in each role; searches that match two nodes of a
-// start state, one, none or all; each look, on the operations that call back.
+// Every operation with boundary arguments, on lists 0, 1 and null, on a node in
+// each role; searches matching 2, 1, 0 or all nodes; each look, calling back.
 const std::vector<Step> kAlphabet = [] {
     const int32_t forward = KO_LIST_SEARCH_FORWARD;
     const int32_t backward = KO_LIST_SEARCH_BACKWARD;
-    // clang-format off
     std::vector<Step> moves = {
         {.op = NODE_NEW, .l = 0, .link = true}, // first: walks grow their lists with it
         {.op = NEW, .a = 1, .mode = 3}, {.op = NEW}, {.op = NEW, .a = INT32_MIN},
@@ -152,18 +148,11 @@ void log_call(Call call)
     calls.at(call_count++) = call;
 }
 
-// A step of apply()'s middle group as the library gets it, its handles taken
-// before the model, which may let them go, played it.
-struct Bound {
-    Op op;
-    ko_list *list;
-    ko_list_node *node;
-    int32_t a;
-};
-Outcome run(const Bound &b)
+Outcome run(const Step &b) // the library's side of a step of apply()'s middle group
 {
     // clang-format off
     switch (b.op) {
+    case GET_DATA: return {ko_list_node_get_data(b.node)};
     case ATTACH: return {nullptr, ko_list_node_attach(b.node)};
     case ADD: return {nullptr, ko_list_add(b.list, b.node)};
     case INSERT: return {nullptr, ko_list_insert(b.list, b.node, b.a)};
@@ -188,7 +177,7 @@ Outcome run(const Bound &b)
 }
 
 // The looks the model played for the step's callbacks, replayed in turn.
-std::array<Bound, 1024> looks;
+std::array<Step, 1024> looks;
 size_t looks_played, looks_replayed;
 Outcome replay_look()
 {
@@ -290,10 +279,15 @@ struct State : Models {
     void expect(Call call) { want_calls.push_back(call); }
     void expect_heap(char kind, const void *block, size_t size = 0)
     {
-        if (hooks.watch != nullptr)
+        if (hooks.watched)
             expect({kind, block, nullptr, size});
     }
-    Bound bind(const Step &s) const { return {s.op, lists[s.l].h, handle(s.n), s.a}; }
+    Step bind(Step s) const
+    {
+        s.list = lists[s.l].h;
+        s.node = handle(s.n);
+        return s;
+    }
     // A callback for list `l`, with what the step's look reads there now.
     Call called(int l, Call call)
     {
@@ -301,9 +295,8 @@ struct State : Models {
             return call;
         Step s = kLooks[look];
         s.l = l;
-        s = resolve(s);
-        looks.at(looks_played++) = bind(s);
-        call.read = model(s);
+        looks.at(looks_played) = bind(resolve(s));
+        call.read = model(looks[looks_played++]);
         return call;
     }
 
@@ -323,17 +316,15 @@ struct State : Models {
     int32_t insert(int l, int id, int32_t position)
     {
         const ListModel &m = lists[l];
-        const bool known = position == KO_LIST_INSERT_AFTER || position == KO_LIST_INSERT_BEFORE;
+        const bool after = position == KO_LIST_INSERT_AFTER;
+        const bool known = after || position == KO_LIST_INSERT_BEFORE;
         if (id < 0 || nodes[id].linked || nodes[id].list != l)
             return -1;
-        if (m.chain.empty())
-            return link(id, 0);
-        if (m.current < 0 || !known)
+        if (!m.chain.empty() && (m.current < 0 || !known))
             return -1;
-        return link(id, m.place(m.current) + (position == KO_LIST_INSERT_AFTER ? 1 : 0));
+        return link(id, m.chain.empty() ? 0 : m.place(m.current) + (after ? 1 : 0));
     }
-    // Cursors on the node move: current to the successor, the search cursor
-    // to the node the running search would examine next.
+    // Cursors on it move to the node after; the search cursor, after in its direction.
     int32_t detach(int id)
     {
         if (id < 0 || !nodes[id].linked)
@@ -356,11 +347,6 @@ struct State : Models {
         expect_heap('x', nodes[id].h);
         nodes[id] = NodeModel{};
     }
-    void release_chain(ListModel &m) // first to last
-    {
-        while (!m.chain.empty())
-            release(m.chain.front());
-    }
     // The first match from node `id` on becomes the search cursor; none ends the search.
     ko_list_node *search_from(int l, int id, int mode)
     {
@@ -380,23 +366,18 @@ struct State : Models {
     template <class Apply> void library(const Step &s, Apply apply)
     {
         refusing = s.refuse == 3;
-        if (hooks.watch != nullptr) {
-            hooks.watch([](char kind, const void *block, size_t size) {
-                log_call({kind, block, nullptr, size});
-            });
-            hooks.refuse_nth(s.refuse == 1 || s.refuse == 2 ? s.refuse : 0);
-        }
+        hooks.watch([](char kind, const void *block, size_t size) {
+            log_call({kind, block, nullptr, size});
+        });
+        hooks.refuse_nth(s.refuse == 1 || s.refuse == 2 ? s.refuse : 0);
         apply();
-        if (hooks.watch != nullptr) {
-            hooks.refuse_nth(0);
-            hooks.watch(nullptr);
-        }
+        hooks.refuse_nth(0);
+        hooks.watch(nullptr);
         refusing = false;
     }
 
-    // A list takes a heap block for its record. A node takes one for its
-    // record, then its data from the allocator or another heap block;
-    // without data the record goes back.
+    // A list takes a heap block for its record; a node, one for its record, then its
+    // data from the allocator or another heap block, else the record goes back.
     void create(const Step &s)
     {
         ListModel &m = lists[s.l];
@@ -408,10 +389,10 @@ struct State : Models {
         const bool allocator_asked = node && record && m.alloc != nullptr;
         const bool heap_asked = node && record && !(allocator_asked && s.refuse == 3); // for data
         const bool data = heap_asked && s.refuse != 2;
+        const auto size = static_cast<size_t>(m.size);
         want.status = record && (!node || data);
         const Call allocation =
-            allocator_asked ? called(s.l, {'a', nullptr, nullptr, static_cast<size_t>(m.size)})
-                            : Call{};
+            allocator_asked ? called(s.l, {'a', nullptr, nullptr, size}) : Call{};
         library(s, [&] {
             if (node)
                 got.handle = ko_list_node_new(m.h);
@@ -420,8 +401,7 @@ struct State : Models {
         });
         got.status = got.handle != nullptr;
         want.handle = want.status == 1 ? got.handle : nullptr; // known by its status
-        // Where the heap puts a record is learnt from the library's first
-        // heap call; the rest is checked against it.
+        // Where the heap put the record is learnt from the library, the rest checked.
         auto *made = static_cast<ko_list_node *>(got.handle);
         const void *block = want.status == 1 || call_count == 0 ? got.handle : calls[0].a;
         if (asked)
@@ -430,8 +410,7 @@ struct State : Models {
         if (allocator_asked)
             expect(allocation);
         if (heap_asked)
-            expect_heap('m', data && made != nullptr ? made->data : nullptr,
-                        static_cast<size_t>(m.size));
+            expect_heap('m', data && made != nullptr ? made->data : nullptr, size);
         if (node && record && !data)
             expect_heap('x', block);
         if (want.status == 1 && !node)
@@ -443,30 +422,27 @@ struct State : Models {
         }
     }
 
-    // The element is written through the pointer given, and a list's unlinked
-    // nodes freed before it, as a caller does.
-    void store(const Step &s)
+    // The element is written through the pointer given, as a caller does.
+    void write(const Step &s)
+    {
+        if (s.op != GET_DATA || s.n < 0 || got != want)
+            return;
+        const auto size = std::min(sizeof s.a, static_cast<size_t>(owner(s.n).size));
+        std::memcpy(nodes[s.n].bytes.data(), &s.a, size);
+        std::memcpy(got.handle, &s.a, size);
+    }
+    // A caller frees a list's unlinked nodes before the list.
+    void free_list(const Step &s)
     {
         ListModel &m = lists[s.l];
-        ko_list *const list = m.h; // the handles as drawn, before the model releases anything
-        ko_list_node *const node = handle(s.n);
+        ko_list *const list = m.h; // before the model lets it go
         std::vector<ko_list_node *> loose;
-        if (s.op == GET_DATA) {
-            want.handle = node != nullptr ? nodes[s.n].data : nullptr;
-            library(s, [&] { got.handle = ko_list_node_get_data(node); });
-            const auto size = node != nullptr ? static_cast<size_t>(owner(s.n).size) : 0;
-            if (node != nullptr && got.handle == want.handle) {
-                std::memcpy(nodes[s.n].bytes.data(), &s.a, std::min(sizeof s.a, size));
-                std::memcpy(got.handle, &s.a, std::min(sizeof s.a, size));
-            }
-            return;
-        }
         for (int id = 0; id < kNodes; id++)
             if (nodes[id].h != nullptr && nodes[id].list == s.l && !nodes[id].linked) {
                 loose.push_back(nodes[id].h);
                 release(id);
             }
-        release_chain(m);
+        model({.op = CLEAN, .l = s.l}); // as ko_list_free() cleans
         if (list != nullptr)
             expect_heap('x', list);
         m = ListModel{};
@@ -483,13 +459,14 @@ struct State : Models {
         const bool settable = s.n >= 0 && nodes[s.n].list == s.l && nodes[s.n].linked;
         // clang-format off
         switch (s.op) {
+        case GET_DATA: return {s.n >= 0 ? nodes[s.n].data : nullptr};
         case ATTACH: return {nullptr, attach(s.n)};
         case ADD: return {nullptr, m.h != nullptr ? attach(s.n) : -1}; // to the node's own list
         case INSERT: return {nullptr, insert(s.l, s.n, s.a)};
         case DETACH: return {nullptr, detach(s.n)};
         case NODE_FREE: release(s.n); return {};
         case REMOVE: release(m.current); return {};
-        case CLEAN: release_chain(m); return {};
+        case CLEAN: while (!m.chain.empty()) release(m.chain.front()); return {}; // first to last
         case GET_NODES: return {nullptr, static_cast<int32_t>(m.chain.size())};
         case FIRST: return {handle(m.current = m.at(0))};
         case TAIL: return {handle(m.current = m.last())};
@@ -586,12 +563,6 @@ struct State : Models {
     template <class F>
     requires std::is_function_v<F>
     static std::string shown(F *f) { return f != nullptr ? " set" : " null"; }
-    template <class Calls> std::string shown(auto call, const Calls &all) const
-    {
-        return call == all.end() ? ""
-                                 : std::string(" ") + call->kind + shown(call->a) + shown(call->b) +
-                                       shown(call->read.handle) + shown(call->read.status);
-    }
     template <class Record> std::string text(const Record &r) const
     {
         std::string out;
@@ -607,8 +578,7 @@ struct State : Models {
                    shown(want.status) + shown(want.handle);
         if (ours != seen.end() || theirs != want_calls.end())
             return "call " + std::to_string(ours - seen.begin()) + " of " +
-                   std::to_string(seen.size()) + shown(ours, seen) + "; model " +
-                   std::to_string(want_calls.size()) + shown(theirs, want_calls);
+                   std::to_string(seen.size()) + "; model " + std::to_string(want_calls.size());
         for (int l = 0; l < kLists; l++) {
             const ko_list *r = lists[l].h;
             if (r != nullptr && fields(*r) != fields(list_record(l)))
@@ -625,22 +595,21 @@ struct State : Models {
 
     bool apply(const Step &s)
     {
-        got = Outcome{};
-        want = Outcome{};
+        got = want = Outcome{};
         want_calls.clear();
-        call_count = 0;
-        looks_played = looks_replayed = 0;
+        call_count = looks_played = looks_replayed = 0;
         cmp_mode = s.mode;
         key = s.key;
         look = s.look;
         if (s.op <= NODE_NEW) {
             create(s);
-        } else if (s.op <= FREE) {
-            store(s);
+        } else if (s.op == FREE) {
+            free_list(s);
         } else if (s.op <= NODE_NEXT) {
-            const Bound bound = bind(s);
+            const Step bound = bind(s);
             want = model(s);
             library(s, [&] { got = run(bound); });
+            write(s);
         } else {
             query(s);
         }
@@ -662,7 +631,7 @@ struct State : Models {
         // clang-format on
         s.n = roles[move.role] < kNodes ? roles[move.role] : -1;
         s.a += move.scale * static_cast<int32_t>(lists[s.l].chain.size());
-        s.refuse = hooks.refuse_nth != nullptr || s.refuse == 3 ? s.refuse : 0;
+        s.refuse = hooks.watched || s.refuse == 3 ? s.refuse : 0;
         // A creation goes to the first free slot; with none, it is refused.
         const auto list_slot = std::ranges::find(lists, nullptr, &ListModel::h) - lists;
         const auto node_slot = std::ranges::find(nodes, nullptr, &NodeModel::h) - nodes;
@@ -735,10 +704,12 @@ struct State : Models {
     }
 };
 
+} // namespace
+
 // A move that leaves the model as it was ends its sequence early: everything
 // was compared after it, and whatever follows would repeat a shorter sequence.
-std::string from_start(int length, int cursor, int mode, int depth, HeapHooks hooks,
-                       long &sequences)
+std::string every_sequence(int length, int cursor, int mode, int depth, HeapHooks hooks,
+                           long &sequences)
 {
     std::vector<size_t> moves(static_cast<size_t>(depth), 0);
     for (int d = depth; d >= 0;) {
@@ -753,8 +724,7 @@ std::string from_start(int length, int cursor, int mode, int depth, HeapHooks ho
         if (!(agreed && s.finish()))
             return s.report();
         sequences++;
-        // The next sequence: the last move played changes, like an odometer's
-        // digit, and the moves after it start over.
+        // The last move played changes like an odometer's digit; the rest start over.
         std::fill(moves.begin() + d, moves.end(), 0);
         for (d--; d >= 0 && ++moves[static_cast<size_t>(d)] == kAlphabet.size(); d--)
             moves[static_cast<size_t>(d)] = 0;
@@ -762,28 +732,16 @@ std::string from_start(int length, int cursor, int mode, int depth, HeapHooks ho
     return "";
 }
 
-} // namespace
-
-std::string every_sequence(int depth, HeapHooks hooks, long &sequences)
+std::string walk(const uint8_t *at, const uint8_t *end, long limit, HeapHooks hooks)
 {
-    std::string failure;
-    for (int mode : {0, 3})
-        for (int length = 0; length <= 3; length++)
-            for (int cursor = -1; cursor < length && failure.empty(); cursor++)
-                failure = from_start(length, cursor, mode, depth, hooks, sequences);
-    return failure;
-}
-
-std::string walk(Source source, long limit, HeapHooks hooks)
-{
+    // A choice in [0, n), 0 < n <= 256, from one byte; 0 once they are spent.
+    const auto pick = [&at, end](size_t n) { return at < end ? static_cast<int>(*at++ % n) : 0; };
     State s(hooks);
-    const auto length = static_cast<int>(source.pick(4));
-    const auto cursor = static_cast<int>(source.pick(static_cast<uint32_t>(length) + 1)) - 1;
-    bool agreed = s.start(length, cursor, static_cast<int>(source.pick(4)));
+    const int length = pick(4);
+    bool agreed = s.start(length, pick(static_cast<size_t>(length) + 1) - 1, pick(4));
     // One move in four at least makes a node and adds it, so that lists grow.
-    for (long i = 0; agreed && i < limit && source.at < source.end; i++)
-        agreed =
-            s.play(source.pick(4) == 0 ? 0 : source.pick(static_cast<uint32_t>(kAlphabet.size())));
+    for (long i = 0; agreed && i < limit && at < end; i++)
+        agreed = s.play(pick(4) == 0 ? 0 : static_cast<size_t>(pick(kAlphabet.size())));
     return agreed && s.finish() ? "" : s.report();
 }
 

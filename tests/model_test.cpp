@@ -39,15 +39,19 @@ TEST_F(Model, EverySmallSequenceAgrees)
 #endif
     depth = from_env("KOLIST_SCOPE_DEPTH", depth);
     long sequences = 0;
-    const std::string failure =
-        model::every_sequence(static_cast<int>(depth), heap::hooks, sequences);
-    ASSERT_TRUE(failure.empty()) << failure;
-    // On stderr, which has no buffer to allocate.
+    for (int mode : {0, 3})
+        for (int length = 0; length <= 3; length++)
+            for (int cursor = -1; cursor < length; cursor++) {
+                const std::string failure = model::every_sequence(
+                    length, cursor, mode, static_cast<int>(depth), heap::hooks, sequences);
+                ASSERT_TRUE(failure.empty()) << failure;
+            }
     std::fprintf(stderr, "%ld sequences of up to %ld moves from 20 start states\n", sequences,
-                 depth);
+                 depth); // on stderr, which has no buffer to allocate
 }
 
-// KOLIST_MODEL_SEED=<n> runs other seeds.
+// KOLIST_MODEL_SEED=<n> runs other seeds. Records are compared after every
+// move: the moves shown are the shortest failing prefix of a walk.
 TEST_F(Model, RandomWalksAgree)
 {
     const auto base = static_cast<uint64_t>(from_env("KOLIST_MODEL_SEED", 20261206));
@@ -57,10 +61,8 @@ TEST_F(Model, RandomWalksAgree)
     for (uint64_t seed = base; seed < base + kMoves / kWalk; seed++) {
         std::mt19937_64 random(seed);
         std::ranges::generate(bytes, [&random] { return static_cast<uint8_t>(random()); });
-        // Records are compared after every move, so the moves shown are the
-        // shortest failing prefix of the walk.
         const std::string failure =
-            model::walk({bytes.data(), bytes.data() + bytes.size()}, kWalk, heap::hooks);
+            model::walk(bytes.data(), bytes.data() + bytes.size(), kWalk, heap::hooks);
         ASSERT_TRUE(failure.empty()) << "KOLIST_MODEL_SEED=" << seed << ":\n" << failure;
     }
 }
