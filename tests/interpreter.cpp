@@ -54,8 +54,8 @@ struct Step {
     int scale = 0;     // the argument grows by `scale` times the list's node count
     bool link = false; // the new node is then added to its list
     int look = -1;     // what each callback of the step does with its list (kLooks); -1: nothing
-    ko_list *list = nullptr; // the handles of slots `l` and `n`, taken before the model
-    ko_list_node *node = nullptr; // plays the step, as it may let them go
+    ko_list *list = nullptr;      // the handles of slots `l` and `n`, taken before the
+    ko_list_node *node = nullptr; // model plays the step, as it may let them go
 };
 // A callback's look at the list it was called for, resolved at each call.
 const Step kLooks[] = {
@@ -121,11 +121,11 @@ const std::vector<Step> kAlphabet = [] {
     return moves;
 }();
 
-struct Outcome {
+struct Outcome { // what a step or a look gave, or is to give
     void *handle = nullptr;
     int32_t status = 0;
     bool operator==(const Outcome &) const = default;
-}; // what a step or a look gave, or is to give
+};
 
 // A call seen during a step: a 'c'omparison (a, b), an 'a'llocator (size) or
 // 'f' releaser call (a) with what its look read, a heap block 'm'ade or 'x'.
@@ -324,7 +324,7 @@ struct State : Models {
             return -1;
         return link(id, m.chain.empty() ? 0 : m.place(m.current) + (after ? 1 : 0));
     }
-    // Cursors on it move to the node after; the search cursor, after in its direction.
+    // Cursors on the node move on: current to its successor, search_node along the search.
     int32_t detach(int id)
     {
         if (id < 0 || !nodes[id].linked)
@@ -456,7 +456,7 @@ struct State : Models {
     {
         ListModel &m = lists[s.l];
         const bool inside = s.a >= 0 && s.a < std::ssize(m.chain);
-        const bool settable = s.n >= 0 && nodes[s.n].list == s.l && nodes[s.n].linked;
+        const bool in_list = s.n >= 0 && nodes[s.n].list == s.l && nodes[s.n].linked;
         // clang-format off
         switch (s.op) {
         case GET_DATA: return {s.n >= 0 ? nodes[s.n].data : nullptr};
@@ -466,14 +466,14 @@ struct State : Models {
         case DETACH: return {nullptr, detach(s.n)};
         case NODE_FREE: release(s.n); return {};
         case REMOVE: release(m.current); return {};
-        case CLEAN: while (!m.chain.empty()) release(m.chain.front()); return {}; // first to last
+        case CLEAN: while (!m.chain.empty()) release(m.chain.front()); return {}; // in order
         case GET_NODES: return {nullptr, static_cast<int32_t>(m.chain.size())};
         case FIRST: return {handle(m.current = m.at(0))};
         case TAIL: return {handle(m.current = m.last())};
         case NEXT: return {handle(m.current = beside(m.current, 1))}; // a null cursor stays null
         case PREV: return {handle(m.current = beside(m.current, -1))};
         case CURRENT: return {handle(m.current)};
-        case SET_CURRENT: m.current = settable ? s.n : m.current; return {nullptr, settable ? 0 : -1};
+        case SET_CURRENT: m.current = in_list ? s.n : m.current; return {nullptr, in_list ? 0 : -1};
         case MOVE: return move(m, s.a);
         case GET_POS: m.current = inside ? m.at(static_cast<size_t>(s.a)) : m.current; // or stays
                       return {inside ? handle(m.current) : nullptr};
