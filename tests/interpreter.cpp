@@ -2,7 +2,8 @@
 // The reference model follows the behaviour the library promises (and the
 // choices it settles), not the library's code: a list is a vector of node
 // slots with its cursors as slots; a node is its list, link state, data
-// pointer and expected bytes. Each step runs on the model, then on the library.
+// pointer and expected bytes. Each step runs on the model, then on the
+// library, and so does each callback's look at its own list.
 #include "interpreter.hpp"
 
 #include <sys/mman.h>
@@ -19,44 +20,28 @@
 
 namespace model {
 
-uint32_t Source::pick(uint32_t n)
-{
-    if (bytes) { // one byte per choice: n is at most 256 here
-        const uint32_t v = at < end ? *at++ : 0u;
-        return v % n;
-    }
-    seed += 0x9E3779B97F4A7C15u; // splitmix64
-    uint64_t z = seed;
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
-    return static_cast<uint32_t>((z ^ (z >> 31)) % n);
-}
-
 namespace {
 
-// The 26 operations by family, and a caller's write into the public
-// `search_dir` field.
 // clang-format off
+// The 26 operations and a caller's write into `search_dir`, in apply()'s groups;
+// GET_NODES to NODE_NEXT, reads and cursor moves, are what a callback may play.
 enum Op {
-    NEW, NODE_NEW, GET_DATA, GET_NODES, ATTACH, ADD, INSERT, DETACH, NODE_FREE, REMOVE, CLEAN, FREE,
-    FIRST, TAIL, NEXT, PREV, CURRENT, SET_CURRENT, MOVE, GET_POS, NODE_POS, NODE_PREV, NODE_NEXT,
-    SEARCH, SEARCH_NEXT, SORT, WRITE_DIR
+    NEW, NODE_NEW, FREE, GET_DATA, ATTACH, ADD, INSERT, DETACH, NODE_FREE, REMOVE, CLEAN,
+    GET_NODES, FIRST, TAIL, NEXT, PREV, CURRENT, SET_CURRENT, MOVE, GET_POS, NODE_POS, NODE_PREV,
+    NODE_NEXT, SEARCH, SEARCH_NEXT, SORT, WRITE_DIR
 };
 const char *const kNames[] = {
-    "new", "node_new", "get_data", "get_nodes", "attach", "add", "insert", "detach", "node_free",
-    "remove", "clean", "free", "get_first", "get_tail", "get_next", "get_prev", "get_current",
+    "new", "node_new", "free", "get_data", "attach", "add", "insert", "detach", "node_free",
+    "remove", "clean", "get_nodes", "get_first", "get_tail", "get_next", "get_prev", "get_current",
     "set_current", "move_current", "get_pos", "get_node_pos", "node_get_prev", "node_get_next",
     "search", "search_next", "sort", "write_dir"};
-// clang-format on
 constexpr int kLists = 5;  // list slots; slot kLists is always empty: the null list
 constexpr int kNodes = 40; // node slots; -1 is the null node
 
-// A node named by role, resolved when a move is played: kLoose is an unlinked
-// node of list 0, kForeign the first of list 1.
+// A node by role in list 0, resolved when played; kForeign is list 1's first.
 enum Role { kNone, kFirst, kSecond, kLast, kCurrent, kLoose, kForeign };
 
-// One step: an operation with its arguments, exactly as the library gets
-// them. As a move of the alphabet it may name its node by role instead.
+// An operation with its arguments; as a move, it may name its node by role.
 struct Step {
     Op op = NEW;
     int l = kLists;  // list slot
@@ -68,14 +53,21 @@ struct Step {
     Role role = kNone;
     int scale = 0;     // the argument grows by `scale` times the list's node count
     bool link = false; // the new node is then added to its list
+    int look = -1;     // what each callback of the step does with its list (kLooks); -1: nothing
+    ko_list *list = nullptr;      // the handles of slots `l` and `n`, taken before the
+    ko_list_node *node = nullptr; // model plays the step, as it may let them go
 };
-// Every operation with its boundary arguments, on list 0, list 1 or the null
-// list (kLists), and on a node in each role. Searches match two nodes of a
-// start state, one, none or every node.
+// A callback's look at the list it was called for, resolved at each call.
+const Step kLooks[] = {
+    {.op = NEXT}, {.op = PREV}, {.op = FIRST}, {.op = TAIL}, {.op = CURRENT}, {.op = GET_NODES},
+    {.op = SET_CURRENT, .role = kLast}, {.op = MOVE, .a = -1}, {.op = MOVE, .a = 2},
+    {.op = GET_POS, .a = -2, .scale = 1}, {.op = NODE_POS, .role = kSecond},
+    {.op = NODE_PREV, .role = kCurrent}, {.op = NODE_NEXT, .role = kFirst}};
+// Every operation with boundary arguments, on lists 0, 1 and null, on a node in
+// each role; searches matching 2, 1, 0 or all nodes; each look, calling back.
 const std::vector<Step> kAlphabet = [] {
     const int32_t forward = KO_LIST_SEARCH_FORWARD;
     const int32_t backward = KO_LIST_SEARCH_BACKWARD;
-    // clang-format off
     std::vector<Step> moves = {
         {.op = NODE_NEW, .l = 0, .link = true}, // first: walks grow their lists with it
         {.op = NEW, .a = 1, .mode = 3}, {.op = NEW}, {.op = NEW, .a = INT32_MIN},
@@ -90,7 +82,8 @@ const std::vector<Step> kAlphabet = [] {
         {.op = SET_CURRENT, .l = kLists, .role = kFirst}, {.op = NODE_POS, .l = 1, .role = kFirst},
         {.op = NODE_POS, .l = kLists, .role = kFirst}, {.op = MOVE, .l = kLists, .a = 1},
         {.op = MOVE, .l = 0, .scale = 1}, {.op = MOVE, .l = 0, .scale = -1},
-        {.op = GET_POS, .l = 0, .a = -1, .scale = 1}, {.op = GET_POS, .l = 0, .scale = 1},
+        {.op = GET_POS, .l = 0, .a = -1, .scale = 1}, {.op = GET_POS, .l = 0, .a = -2, .scale = 1},
+        {.op = GET_POS, .l = 0, .scale = 1},
         {.op = SEARCH, .l = 0, .a = forward, .key = 2, .mode = 1},
         {.op = SEARCH, .l = 0, .a = backward, .key = 1, .mode = 1},
         {.op = SEARCH, .l = 0, .a = forward, .key = 7, .mode = 1},
@@ -102,6 +95,11 @@ const std::vector<Step> kAlphabet = [] {
         {.op = SEARCH_NEXT, .mode = 1}, {.op = SORT, .mode = 1},
         {.op = WRITE_DIR, .l = 0, .a = -1}, {.op = WRITE_DIR, .l = 0, .a = 7},
     };
+    const Step calling[] = {
+        {.op = NODE_NEW, .l = 0, .link = true}, {.op = NODE_FREE, .l = 0, .role = kFirst},
+        {.op = REMOVE, .l = 0}, {.op = CLEAN, .l = 0}, {.op = FREE, .l = 0},
+        {.op = SEARCH, .l = 0, .a = forward, .key = 2, .mode = 1},
+        {.op = SEARCH_NEXT, .l = 0, .mode = 3}, {.op = SORT, .l = 0, .mode = 1}};
     // clang-format on
     for (Role role : {kFirst, kSecond, kLast, kCurrent, kLoose, kForeign, kNone})
         for (Op op : {GET_DATA, ATTACH, ADD, INSERT, DETACH, NODE_FREE, SET_CURRENT, NODE_POS,
@@ -112,20 +110,30 @@ const std::vector<Step> kAlphabet = [] {
             moves.push_back({.op = op, .l = l});
     for (int32_t a : {-1, 1, INT32_MIN, INT32_MAX})
         moves.push_back({.op = MOVE, .l = 0, .a = a});
-    for (int32_t a : {-1, 0})
+    for (int32_t a : {-1, 0, 1})
         moves.push_back({.op = GET_POS, .l = 0, .a = a});
     for (int mode : {0, 1, 2, 4, 5})
         moves.push_back({.op = SORT, .l = 0, .mode = mode});
+    for (size_t i = 0; i < std::size(kLooks); i++) {
+        moves.push_back(calling[i % std::size(calling)]);
+        moves.back().look = static_cast<int>(i % std::size(kLooks));
+    }
     return moves;
 }();
 
-// One call seen during a step: a 'c'omparison (a, b), an 'a'llocator call
-// (size), a 'f' releaser call (a), a heap allocation 'm' (a, size) or a heap
-// release 'x' (a).
+struct Outcome { // what a step or a look gave, or is to give
+    void *handle = nullptr;
+    int32_t status = 0;
+    bool operator==(const Outcome &) const = default;
+};
+
+// A call seen during a step: a 'c'omparison (a, b), an 'a'llocator (size) or
+// 'f' releaser call (a) with what its look read, a heap block 'm'ade or 'x'.
 struct Call {
     char kind;
-    const void *a, *b;
-    size_t size;
+    const void *a = nullptr, *b = nullptr;
+    size_t size = 0;
+    Outcome read = {};
     bool operator==(const Call &) const = default;
 };
 // In static storage: logging must not allocate while the heap is watched.
@@ -139,13 +147,45 @@ void log_call(Call call)
 {
     calls.at(call_count++) = call;
 }
-void log_heap(char kind, const void *block, size_t size)
+
+Outcome run(const Step &b) // the library's side of a step of apply()'s middle group
 {
-    log_call({kind, block, nullptr, size});
+    // clang-format off
+    switch (b.op) {
+    case GET_DATA: return {ko_list_node_get_data(b.node)};
+    case ATTACH: return {nullptr, ko_list_node_attach(b.node)};
+    case ADD: return {nullptr, ko_list_add(b.list, b.node)};
+    case INSERT: return {nullptr, ko_list_insert(b.list, b.node, b.a)};
+    case DETACH: return {nullptr, ko_list_node_detach(b.node)};
+    case NODE_FREE: ko_list_node_free(b.node); return {};
+    case REMOVE: ko_list_remove(b.list); return {};
+    case CLEAN: ko_list_clean(b.list); return {};
+    case GET_NODES: return {nullptr, ko_list_get_nodes(b.list)};
+    case FIRST: return {ko_list_get_first(b.list)};
+    case TAIL: return {ko_list_get_tail(b.list)};
+    case NEXT: return {ko_list_get_next(b.list)};
+    case PREV: return {ko_list_get_prev(b.list)};
+    case CURRENT: return {ko_list_get_current(b.list)};
+    case SET_CURRENT: return {nullptr, ko_list_set_current(b.list, b.node)};
+    case MOVE: return {nullptr, ko_list_move_current(b.list, b.a)};
+    case GET_POS: return {ko_list_get_pos(b.list, b.a)};
+    case NODE_POS: return {nullptr, ko_list_get_node_pos(b.list, b.node)};
+    case NODE_PREV: return {ko_list_node_get_prev(b.node)};
+    default: return {ko_list_node_get_next(b.node)};
+    }
+    // clang-format on
 }
 
-// Elements compare by their first byte, signed: every element has one.
-// Mode 1 three-way, 2 reversed, 3 always 0, 4 INT32_MAX, 5 INT32_MIN.
+// The looks the model played for the step's callbacks, replayed in turn.
+std::array<Step, 1024> looks;
+size_t looks_played, looks_replayed;
+Outcome replay_look()
+{
+    return looks_replayed < looks_played ? run(looks[looks_replayed++]) : Outcome{};
+}
+
+// By the elements' first byte, signed: 1 three-way, 2 reversed, 3 always 0,
+// 4 INT32_MAX, 5 INT32_MIN.
 int32_t order(int mode, const void *a, const void *b)
 {
     const int32_t x = *static_cast<const int8_t *>(a);
@@ -155,12 +195,12 @@ int32_t order(int mode, const void *a, const void *b)
 }
 int32_t cmp_cb(const void *a, const void *b)
 {
-    log_call({'c', a, b, 0});
+    log_call({'c', a, b, 0, replay_look()});
     return order(cmp_mode, a, b);
 }
 void *alloc_cb(int32_t size)
 {
-    log_call({'a', nullptr, nullptr, static_cast<size_t>(size)});
+    log_call({'a', nullptr, nullptr, static_cast<size_t>(size), replay_look()});
     void *data = refusing ? nullptr : std::malloc(static_cast<size_t>(size));
     return data != nullptr ? std::memset(data, kFill, static_cast<size_t>(size)) : nullptr;
 }
@@ -192,44 +232,18 @@ struct NodeModel {
     std::array<uint8_t, 4> bytes = {}; // and what it points to (elements have 1 or 4 here)
     bool operator==(const NodeModel &) const = default;
 };
-// What the model knows of every list and node.
-struct Models {
+struct Models { // what the model knows of every list and node
     ListModel lists[kLists + 1];
     NodeModel nodes[kNodes];
     bool operator==(const Models &) const = default;
 };
-// The models of the step being played.
-const Models *playing;
-
-// Whether `data` is still in a chain, or a chain's length is not its list's
-// count: what the releaser must never find while it runs.
-bool linked(const void *data)
-{
-    for (const ListModel &m : playing->lists) {
-        int32_t length = 0;
-        for (const ko_list_node *n = m.h != nullptr ? m.h->first : nullptr; n != nullptr;
-             n = n->next, length++)
-            if (n->data == data)
-                return true;
-        if (m.h != nullptr && length != m.h->nodes)
-            return true;
-    }
-    return false;
-}
 int32_t free_cb(void *data)
 {
-    log_call({'f', data, linked(data) ? data : nullptr, 0}); // the model expects null
+    log_call({'f', data, nullptr, 0, replay_look()});
     std::free(data);
     return -1; // ignored
 }
 
-// What a step gave, or is to give.
-struct Outcome {
-    void *handle = nullptr;
-    int32_t status = 0;
-};
-
-// A record's fields, in order.
 auto fields(const ko_list &r)
 {
     return std::tie(r.first, r.tail, r.current, r.search_node, r.spare, r.data_alloc, r.data_free,
@@ -241,21 +255,21 @@ auto fields(const ko_list_node &r)
 }
 
 struct State : Models {
-    explicit State(HeapHooks heap) : hooks(heap) {}
+    explicit State(HeapHooks heap) : hooks(heap) { history.reserve(64); }
 
     HeapHooks hooks;
     std::vector<std::pair<Step, Outcome>> history;
+    int slots_used = 0; // node slots ever filled: the others are free
     Outcome got, want;
     std::vector<Call> want_calls;
     int32_t key = 0;
+    int look = -1; // the step's
     std::string error;
 
     ko_list_node *handle(int id) const { return id >= 0 ? nodes[id].h : nullptr; }
     ListModel &owner(int id) { return lists[nodes[id].list]; }
     static int along(int32_t dir) { return dir == KO_LIST_SEARCH_FORWARD ? 1 : -1; }
-    // The neighbour toward the tail (1) or the first node (-1); -1 past an
-    // end, and for a null or unlinked node.
-    int beside(int id, int towards) const
+    int beside(int id, int towards) const // toward the tail (1) or the first node (-1)
     {
         if (id < 0 || !nodes[id].linked)
             return -1;
@@ -265,8 +279,25 @@ struct State : Models {
     void expect(Call call) { want_calls.push_back(call); }
     void expect_heap(char kind, const void *block, size_t size = 0)
     {
-        if (hooks.watch != nullptr)
+        if (hooks.watched)
             expect({kind, block, nullptr, size});
+    }
+    Step bind(Step s) const
+    {
+        s.list = lists[s.l].h;
+        s.node = handle(s.n);
+        return s;
+    }
+    // A callback for list `l`, with what the step's look reads there now.
+    Call called(int l, Call call)
+    {
+        if (look < 0)
+            return call;
+        Step s = kLooks[look];
+        s.l = l;
+        looks.at(looks_played) = bind(resolve(s));
+        call.read = model(looks[looks_played++]);
+        return call;
     }
 
     int32_t link(int id, int at) // the first node linked also becomes current
@@ -281,22 +312,19 @@ struct State : Models {
     {
         return id < 0 || nodes[id].linked ? -1 : link(id, static_cast<int>(owner(id).chain.size()));
     }
-    // After or before the cursor, or as the only node; on a non-empty list a
-    // null cursor or another position refuses.
+    // After or before the cursor, or as the only node.
     int32_t insert(int l, int id, int32_t position)
     {
         const ListModel &m = lists[l];
-        const bool known = position == KO_LIST_INSERT_AFTER || position == KO_LIST_INSERT_BEFORE;
+        const bool after = position == KO_LIST_INSERT_AFTER;
+        const bool known = after || position == KO_LIST_INSERT_BEFORE;
         if (id < 0 || nodes[id].linked || nodes[id].list != l)
             return -1;
-        if (m.chain.empty())
-            return link(id, 0);
-        if (m.current < 0 || !known)
+        if (!m.chain.empty() && (m.current < 0 || !known))
             return -1;
-        return link(id, m.place(m.current) + (position == KO_LIST_INSERT_AFTER ? 1 : 0));
+        return link(id, m.chain.empty() ? 0 : m.place(m.current) + (after ? 1 : 0));
     }
-    // Cursors on the node move: current to the successor, the search cursor
-    // to the node the running search would examine next.
+    // Cursors on the node move on: current to its successor, search_node along the search.
     int32_t detach(int id)
     {
         if (id < 0 || !nodes[id].linked)
@@ -314,17 +342,17 @@ struct State : Models {
             return;
         detach(id);
         if (owner(id).release != nullptr)
-            expect({'f', nodes[id].data, nullptr, 0});
+            expect(called(nodes[id].list, {'f', nodes[id].data}));
         expect_heap('x', nodes[id].data);
         expect_heap('x', nodes[id].h);
         nodes[id] = NodeModel{};
     }
-    // Compares from node `id` on in the search direction; the first match
-    // becomes the search cursor, running off the end ends the search.
-    ko_list_node *search_from(ListModel &m, int id, int mode)
+    // The first match from node `id` on becomes the search cursor; none ends the search.
+    ko_list_node *search_from(int l, int id, int mode)
     {
+        ListModel &m = lists[l];
         for (; id >= 0; id = beside(id, along(m.dir))) {
-            expect({'c', nodes[id].data, &key, 0});
+            expect(called(l, {'c', nodes[id].data, &key}));
             if (order(mode, nodes[id].bytes.data(), &key) == 0) {
                 m.found = id;
                 return handle(id);
@@ -334,27 +362,22 @@ struct State : Models {
         return nullptr;
     }
 
-    // The library's side of a step: the refusals drawn for it are armed
-    // around it alone, and its heap calls are logged.
+    // The library's side of a step, with its refusals armed and its heap calls logged.
     template <class Apply> void library(const Step &s, Apply apply)
     {
-        const bool heap_refuses = s.refuse == 1 || s.refuse == 2;
         refusing = s.refuse == 3;
-        if (hooks.watch != nullptr)
-            hooks.watch(log_heap);
-        if (heap_refuses)
-            hooks.refuse_nth(s.refuse);
+        hooks.watch([](char kind, const void *block, size_t size) {
+            log_call({kind, block, nullptr, size});
+        });
+        hooks.refuse_nth(s.refuse == 1 || s.refuse == 2 ? s.refuse : 0);
         apply();
-        if (heap_refuses)
-            hooks.refuse_nth(0);
-        if (hooks.watch != nullptr)
-            hooks.watch(nullptr);
+        hooks.refuse_nth(0);
+        hooks.watch(nullptr);
         refusing = false;
     }
 
-    // A list takes a heap block for its record. A node takes one for its
-    // record, then its data from the allocator or another heap block;
-    // without data the record goes back.
+    // A list takes a heap block for its record; a node, one for its record, then its
+    // data from the allocator or another heap block, else the record goes back.
     void create(const Step &s)
     {
         ListModel &m = lists[s.l];
@@ -366,7 +389,10 @@ struct State : Models {
         const bool allocator_asked = node && record && m.alloc != nullptr;
         const bool heap_asked = node && record && !(allocator_asked && s.refuse == 3); // for data
         const bool data = heap_asked && s.refuse != 2;
+        const auto size = static_cast<size_t>(m.size);
         want.status = record && (!node || data);
+        const Call allocation =
+            allocator_asked ? called(s.l, {'a', nullptr, nullptr, size}) : Call{};
         library(s, [&] {
             if (node)
                 got.handle = ko_list_node_new(m.h);
@@ -375,133 +401,96 @@ struct State : Models {
         });
         got.status = got.handle != nullptr;
         want.handle = want.status == 1 ? got.handle : nullptr; // known by its status
-        // Where the heap puts a record is learnt from the library's first
-        // heap call; the rest is checked against it.
+        // Where the heap put the record is learnt from the library, the rest checked.
         auto *made = static_cast<ko_list_node *>(got.handle);
         const void *block = want.status == 1 || call_count == 0 ? got.handle : calls[0].a;
         if (asked)
             expect_heap('m', record ? block : nullptr,
                         node ? sizeof(ko_list_node) : sizeof(ko_list));
         if (allocator_asked)
-            expect({'a', nullptr, nullptr, static_cast<size_t>(m.size)});
+            expect(allocation);
         if (heap_asked)
-            expect_heap('m', data && made != nullptr ? made->data : nullptr,
-                        static_cast<size_t>(m.size));
+            expect_heap('m', data && made != nullptr ? made->data : nullptr, size);
         if (node && record && !data)
             expect_heap('x', block);
         if (want.status == 1 && !node)
             m = {static_cast<ko_list *>(got.handle), s.a, allocator, releaser};
         if (want.status == 1 && node && made != nullptr) {
             nodes[s.n] = {made, s.l, false, made->data};
+            slots_used = std::max(slots_used, s.n + 1);
             nodes[s.n].bytes.fill(m.alloc != nullptr ? kFill : 0);
         }
     }
 
-    void store(const Step &s)
+    // The element is written through the pointer given, as a caller does.
+    void write(const Step &s)
+    {
+        if (s.op != GET_DATA || s.n < 0 || got != want)
+            return;
+        const auto size = std::min(sizeof s.a, static_cast<size_t>(owner(s.n).size));
+        std::memcpy(nodes[s.n].bytes.data(), &s.a, size);
+        std::memcpy(got.handle, &s.a, size);
+    }
+    // A caller frees a list's unlinked nodes before the list.
+    void free_list(const Step &s)
     {
         ListModel &m = lists[s.l];
-        ko_list *const list = m.h; // the handles as drawn, before the model releases anything
-        ko_list_node *const node = handle(s.n);
-        std::vector<ko_list_node *> loose; // unlinked nodes, which a caller frees before the list
-        switch (s.op) {
-        case GET_DATA: // the element is written through the pointer given, as a caller does
-            want.handle = node != nullptr ? nodes[s.n].data : nullptr;
-            library(s, [&] { got.handle = ko_list_node_get_data(node); });
-            if (node != nullptr && got.handle == want.handle) {
-                const auto size = std::min(sizeof s.a, static_cast<size_t>(owner(s.n).size));
-                std::memcpy(nodes[s.n].bytes.data(), &s.a, size);
-                std::memcpy(got.handle, &s.a, size);
+        ko_list *const list = m.h; // before the model lets it go
+        std::vector<ko_list_node *> loose;
+        for (int id = 0; id < kNodes; id++)
+            if (nodes[id].h != nullptr && nodes[id].list == s.l && !nodes[id].linked) {
+                loose.push_back(nodes[id].h);
+                release(id);
             }
-            break;
-        case GET_NODES:
-            want.status = static_cast<int32_t>(m.chain.size());
-            return library(s, [&] { got.status = ko_list_get_nodes(list); });
-        case ATTACH:
-            want.status = attach(s.n);
-            return library(s, [&] { got.status = ko_list_node_attach(node); });
-        case ADD: // the node joins its own list, whichever list is passed
-            want.status = list != nullptr ? attach(s.n) : -1;
-            return library(s, [&] { got.status = ko_list_add(list, node); });
-        case INSERT:
-            want.status = insert(s.l, s.n, s.a);
-            return library(s, [&] { got.status = ko_list_insert(list, node, s.a); });
-        case DETACH:
-            want.status = detach(s.n);
-            return library(s, [&] { got.status = ko_list_node_detach(node); });
-        case NODE_FREE:
-            release(s.n);
-            return library(s, [&] { ko_list_node_free(node); });
-        case REMOVE:
-            release(m.current);
-            return library(s, [&] { ko_list_remove(list); });
-        case CLEAN:
-            while (!m.chain.empty()) // first to last
-                release(m.chain.front());
-            return library(s, [&] { ko_list_clean(list); });
-        default:
-            for (int id = 0; id < kNodes; id++)
-                if (nodes[id].h != nullptr && nodes[id].list == s.l && !nodes[id].linked) {
-                    loose.push_back(nodes[id].h);
-                    release(id);
-                }
-            while (!m.chain.empty())
-                release(m.chain.front());
-            if (list != nullptr)
-                expect_heap('x', list);
-            m = ListModel{};
-            return library(s, [&] {
-                std::ranges::for_each(loose, ko_list_node_free);
-                ko_list_free(list);
-            });
-        }
+        model({.op = CLEAN, .l = s.l}); // as ko_list_free() cleans
+        if (list != nullptr)
+            expect_heap('x', list);
+        m = ListModel{};
+        library(s, [&] {
+            std::ranges::for_each(loose, ko_list_node_free);
+            ko_list_free(list);
+        });
     }
 
-    void cursor(const Step &s)
+    Outcome model(const Step &s)
     {
         ListModel &m = lists[s.l];
         const bool inside = s.a >= 0 && s.a < std::ssize(m.chain);
+        const bool in_list = s.n >= 0 && nodes[s.n].list == s.l && nodes[s.n].linked;
+        // clang-format off
         switch (s.op) {
-        case FIRST:
-        case TAIL:
-            m.current = s.op == FIRST ? m.at(0) : m.last();
-            want.handle = handle(m.current);
-            return library(s, [&] {
-                got.handle = s.op == FIRST ? ko_list_get_first(m.h) : ko_list_get_tail(m.h);
-            });
-        case NEXT:
-        case PREV: // a null cursor stays null
-            m.current = beside(m.current, s.op == NEXT ? 1 : -1);
-            want.handle = handle(m.current);
-            return library(s, [&] {
-                got.handle = s.op == NEXT ? ko_list_get_next(m.h) : ko_list_get_prev(m.h);
-            });
-        case CURRENT:
-            want.handle = handle(m.current);
-            return library(s, [&] { got.handle = ko_list_get_current(m.h); });
-        case SET_CURRENT:
-            want.status = s.n >= 0 && nodes[s.n].list == s.l && nodes[s.n].linked ? 0 : -1;
-            m.current = want.status == 0 ? s.n : m.current;
-            return library(s, [&] { got.status = ko_list_set_current(m.h, handle(s.n)); });
-        case MOVE: // stops at the end nodes; a null cursor refuses to move
-            want.status = m.h != nullptr && (s.a == 0 || m.current >= 0) ? 0 : -1;
-            if (want.status == 0 && s.a != 0)
-                m.current = m.at(static_cast<size_t>(std::clamp<int64_t>(
-                    m.place(m.current) + int64_t{s.a}, 0, std::ssize(m.chain) - 1)));
-            return library(s, [&] { got.status = ko_list_move_current(m.h, s.a); });
-        case GET_POS: // out of range, the cursor stays
-            m.current = inside ? m.at(static_cast<size_t>(s.a)) : m.current;
-            want.handle = inside ? handle(m.current) : nullptr;
-            return library(s, [&] { got.handle = ko_list_get_pos(m.h, s.a); });
-        case NODE_POS: // the chain's length for a node not in it
-            want.status = m.h != nullptr && s.n >= 0 ? m.place(s.n) : -1;
-            return library(s, [&] { got.status = ko_list_get_node_pos(m.h, handle(s.n)); });
-        case NODE_PREV:
-            want.handle = handle(beside(s.n, -1));
-            return library(s, [&] { got.handle = ko_list_node_get_prev(handle(s.n)); });
-        default:
-            want.handle = handle(beside(s.n, 1));
-            library(s, [&] { got.handle = ko_list_node_get_next(handle(s.n)); });
+        case GET_DATA: return {s.n >= 0 ? nodes[s.n].data : nullptr};
+        case ATTACH: return {nullptr, attach(s.n)};
+        case ADD: return {nullptr, m.h != nullptr ? attach(s.n) : -1}; // to the node's own list
+        case INSERT: return {nullptr, insert(s.l, s.n, s.a)};
+        case DETACH: return {nullptr, detach(s.n)};
+        case NODE_FREE: release(s.n); return {};
+        case REMOVE: release(m.current); return {};
+        case CLEAN: while (!m.chain.empty()) release(m.chain.front()); return {}; // in order
+        case GET_NODES: return {nullptr, static_cast<int32_t>(m.chain.size())};
+        case FIRST: return {handle(m.current = m.at(0))};
+        case TAIL: return {handle(m.current = m.last())};
+        case NEXT: return {handle(m.current = beside(m.current, 1))}; // a null cursor stays null
+        case PREV: return {handle(m.current = beside(m.current, -1))};
+        case CURRENT: return {handle(m.current)};
+        case SET_CURRENT: m.current = in_list ? s.n : m.current; return {nullptr, in_list ? 0 : -1};
+        case MOVE: return move(m, s.a);
+        case GET_POS: m.current = inside ? m.at(static_cast<size_t>(s.a)) : m.current; // or stays
+                      return {inside ? handle(m.current) : nullptr};
+        case NODE_POS: return {nullptr, m.h != nullptr && s.n >= 0 ? m.place(s.n) : -1};
+        case NODE_PREV: return {handle(beside(s.n, -1))};
+        default: return {handle(beside(s.n, 1))};
         }
+        // clang-format on
+    }
+    static Outcome move(ListModel &m, int32_t count) // to an end at most; not from null
+    {
+        if (m.h == nullptr || (count != 0 && m.current < 0))
+            return {nullptr, -1};
+        if (count != 0)
+            m.current = m.at(static_cast<size_t>(std::clamp<int64_t>(
+                m.place(m.current) + int64_t{count}, 0, std::ssize(m.chain) - 1)));
+        return {};
     }
 
     void query(const Step &s)
@@ -515,12 +504,12 @@ struct State : Models {
             if (searchable && (s.a == KO_LIST_SEARCH_FORWARD || s.a == KO_LIST_SEARCH_BACKWARD)) {
                 m.dir = s.a;
                 want.handle =
-                    search_from(m, s.a == KO_LIST_SEARCH_FORWARD ? m.at(0) : m.last(), s.mode);
+                    search_from(s.l, s.a == KO_LIST_SEARCH_FORWARD ? m.at(0) : m.last(), s.mode);
             }
             return library(s, [&] { got.handle = ko_list_search(m.h, cmp, &key, s.a); });
         case SEARCH_NEXT: // resumes one step past the search cursor; another state ends
             m.found = searchable && running ? beside(m.found, along(m.dir)) : m.found;
-            want.handle = searchable && running ? search_from(m, m.found, s.mode) : nullptr;
+            want.handle = searchable && running ? search_from(s.l, m.found, s.mode) : nullptr;
             m.dir = searchable && !running ? KO_LIST_SEARCH_DONE : m.dir;
             return library(s, [&] { got.handle = ko_list_search_next(m.h, cmp, &key); });
         case SORT: // the exchange sort moves data pointers between nodes; the chain stays
@@ -529,7 +518,7 @@ struct State : Models {
                 for (size_t i = 0; i < j; i++) {
                     NodeModel &x = nodes[m.chain[i]];
                     NodeModel &y = nodes[m.chain[j]];
-                    expect({'c', x.data, y.data, 0});
+                    expect(called(s.l, {'c', x.data, y.data}));
                     if (order(s.mode, x.bytes.data(), y.bytes.data()) > 0) {
                         std::swap(x.data, y.data);
                         std::swap(x.bytes, y.bytes);
@@ -543,8 +532,7 @@ struct State : Models {
         }
     }
 
-    // The records as the model has them.
-    ko_list list_record(int l) const
+    ko_list list_record(int l) const // as the model has it
     {
         const ListModel &m = lists[l];
         // clang-format off
@@ -553,13 +541,19 @@ struct State : Models {
                 static_cast<int32_t>(m.chain.size())};
         // clang-format on
     }
-    ko_list_node node_record(int id) const
+    // A node's record and element against the model's; "" when they agree.
+    std::string node_difference(int id, int prev, int next) const
     {
         const NodeModel &m = nodes[id];
-        return {lists[m.list].h, handle(beside(id, -1)), handle(beside(id, 1)), m.linked, m.data};
+        const ko_list_node record = {lists[m.list].h, handle(prev), handle(next), m.linked, m.data};
+        const auto size = static_cast<size_t>(lists[m.list].size);
+        if (fields(*m.h) == fields(record) && std::memcmp(m.h->data, m.bytes.data(), size) == 0)
+            return "";
+        return "node " + std::to_string(id) + " or its element" + text(*m.h) + "; model" +
+               text(record);
     }
 
-    // For a message: a node as its slot, another pointer as set or null.
+    // A node as its slot, another pointer as set or null.
     std::string shown(const void *p) const
     {
         const auto slot = std::ranges::find(nodes, p, &NodeModel::h) - nodes;
@@ -575,12 +569,11 @@ struct State : Models {
         std::apply([&](const auto &...field) { ((out += shown(field)), ...); }, fields(r));
         return out;
     }
-    // What differs between library and model after a step; "" for nothing.
-    std::string difference() const
+    std::string difference() const // "" when library and model agree
     {
         const std::span<const Call> seen(calls.data(), call_count);
         const auto [ours, theirs] = std::ranges::mismatch(seen, want_calls);
-        if (got.status != want.status || got.handle != want.handle)
+        if (got != want)
             return "result" + shown(got.status) + shown(got.handle) + "; model" +
                    shown(want.status) + shown(want.handle);
         if (ours != seen.end() || theirs != want_calls.end())
@@ -591,57 +584,55 @@ struct State : Models {
             if (r != nullptr && fields(*r) != fields(list_record(l)))
                 return "list " + std::to_string(l) + text(*r) + "; model" + text(list_record(l));
         }
-        for (int id = 0; id < kNodes; id++) {
-            const NodeModel &m = nodes[id];
-            const auto size = m.h != nullptr ? static_cast<size_t>(lists[m.list].size) : 0;
-            if (m.h != nullptr && (fields(*m.h) != fields(node_record(id)) ||
-                                   std::memcmp(m.h->data, m.bytes.data(), size) != 0))
-                return "node " + std::to_string(id) + " or its element" + text(*m.h) + "; model" +
-                       text(node_record(id));
-        }
-        return "";
+        std::string node; // linked nodes with their neighbours, then unlinked ones
+        for (const ListModel &m : lists)
+            for (size_t i = 0; i < m.chain.size() && node.empty(); i++)
+                node = node_difference(m.chain[i], i > 0 ? m.chain[i - 1] : -1, m.at(i + 1));
+        for (int id = 0; id < slots_used && node.empty(); id++)
+            node = nodes[id].h != nullptr && !nodes[id].linked ? node_difference(id, -1, -1) : "";
+        return node;
     }
 
     bool apply(const Step &s)
     {
-        got = Outcome{};
-        want = Outcome{};
+        got = want = Outcome{};
         want_calls.clear();
-        call_count = 0;
+        call_count = looks_played = looks_replayed = 0;
         cmp_mode = s.mode;
         key = s.key;
-        playing = this;
-        if (s.op <= NODE_NEW)
+        look = s.look;
+        if (s.op <= NODE_NEW) {
             create(s);
-        else if (s.op <= FREE)
-            store(s);
-        else if (s.op <= NODE_NEXT)
-            cursor(s);
-        else
+        } else if (s.op == FREE) {
+            free_list(s);
+        } else if (s.op <= NODE_NEXT) {
+            const Step bound = bind(s);
+            want = model(s);
+            library(s, [&] { got = run(bound); });
+            write(s);
+        } else {
             query(s);
+        }
         history.emplace_back(s, got);
         error = difference();
         return error.empty();
     }
 
-    // The move's role, relative argument and creation slot, as they stand now.
+    // The move's node, relative argument and creation slot, as they stand now.
     Step resolve(const Step &move) const
     {
         Step s = move;
         const auto loose = std::ranges::find_if(
             nodes, [](const NodeModel &m) { return m.h != nullptr && m.list == 0 && !m.linked; });
-        const int roles[] = {-1,
-                             lists[0].at(0),
-                             lists[0].at(1),
-                             lists[0].last(),
-                             lists[0].current,
-                             static_cast<int>(loose - nodes),
-                             lists[1].at(0)};
+        const ListModel &zero = lists[0];
+        // clang-format off
+        const int roles[] = {-1, zero.at(0), zero.at(1), zero.last(), zero.current,
+                             static_cast<int>(loose - nodes), lists[1].at(0)};
+        // clang-format on
         s.n = roles[move.role] < kNodes ? roles[move.role] : -1;
         s.a += move.scale * static_cast<int32_t>(lists[s.l].chain.size());
-        s.refuse = hooks.refuse_nth != nullptr || s.refuse == 3 ? s.refuse : 0;
-        // A creation goes to the first free slot; with none, a list is asked
-        // for with a refused size, a node for a null list.
+        s.refuse = hooks.watched || s.refuse == 3 ? s.refuse : 0;
+        // A creation goes to the first free slot; with none, it is refused.
         const auto list_slot = std::ranges::find(lists, nullptr, &ListModel::h) - lists;
         const auto node_slot = std::ranges::find(nodes, nullptr, &NodeModel::h) - nodes;
         if (s.op == NEW) {
@@ -655,7 +646,6 @@ struct State : Models {
         return s;
     }
 
-    // The start state of every_sequence(); the steps are compared as any.
     bool start(int length, int cursor, int mode)
     {
         bool agreed = apply({.op = NEW, .l = 0, .a = 4, .mode = mode});
@@ -681,23 +671,32 @@ struct State : Models {
                (!kAlphabet[move].link || apply({.op = ADD, .l = step.l, .n = step.n}));
     }
 
-    bool finish() // frees every list as a caller does
+    // Frees every list as a caller does, once a node handle that cannot be
+    // read, as a stale one may not be, is found not in its chain, unread.
+    bool finish()
     {
-        for (int l = 0; l < kLists; l++)
-            if (lists[l].h != nullptr && !apply({.op = FREE, .l = l}))
+        static auto *const fenced = static_cast<ko_list_node *>(
+            mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+        for (int l = 0; l < kLists; l++) {
+            if (lists[l].h == nullptr)
+                continue;
+            const int32_t at = ko_list_get_node_pos(lists[l].h, fenced);
+            if (at != std::ssize(lists[l].chain))
+                error = "an unreadable node at " + std::to_string(at);
+            if (!error.empty() || !apply({.op = FREE, .l = l}))
                 return false;
+        }
         return true;
     }
 
-    // The steps played, one a line, and what differed after the last.
-    std::string report() const
+    std::string report() const // the steps played, and what differed after the last
     {
-        std::string text = "step operation: list node a key mode refuse -> result\n";
+        std::string text = "step operation: list node a key mode refuse look -> result\n";
         for (size_t i = 0; i < history.size(); i++) {
             const auto &[step, result] = history[i];
             text += std::to_string(i) + " " + kNames[step.op] + ":";
-            for (const int32_t v :
-                 {step.l < kLists ? step.l : -1, step.n, step.a, step.key, step.mode, step.refuse})
+            for (const int32_t v : {step.l < kLists ? step.l : -1, step.n, step.a, step.key,
+                                    step.mode, step.refuse, step.look})
                 text += " " + std::to_string(v);
             text += " ->" + shown(result.status) + shown(result.handle) + "\n";
         }
@@ -725,8 +724,7 @@ std::string every_sequence(int length, int cursor, int mode, int depth, HeapHook
         if (!(agreed && s.finish()))
             return s.report();
         sequences++;
-        // The next sequence: the last move played changes, like an odometer's
-        // digit, and the moves after it start over.
+        // The last move played changes like an odometer's digit; the rest start over.
         std::fill(moves.begin() + d, moves.end(), 0);
         for (d--; d >= 0 && ++moves[static_cast<size_t>(d)] == kAlphabet.size(); d--)
             moves[static_cast<size_t>(d)] = 0;
@@ -734,35 +732,16 @@ std::string every_sequence(int length, int cursor, int mode, int depth, HeapHook
     return "";
 }
 
-// Positions are walked from either end. Beside a node of another list, an
-// unlinked node and a null one, a handle that cannot be read, as a stale one
-// may not be: never read, not in the chain.
-std::string every_position(int length, HeapHooks hooks)
+std::string walk(const uint8_t *at, const uint8_t *end, long limit, HeapHooks hooks)
 {
+    // A choice in [0, n), 0 < n <= 256, from one byte; 0 once they are spent.
+    const auto pick = [&at, end](size_t n) { return at < end ? static_cast<int>(*at++ % n) : 0; };
     State s(hooks);
-    bool agreed = s.start(length, -1, 0);
-    for (int32_t a = -1; agreed && a <= length; a++)
-        agreed = s.apply({.op = GET_POS, .l = 0, .a = a});
-    for (int id = -1; agreed && id < kNodes; id++)
-        agreed =
-            (id >= 0 && s.nodes[id].h == nullptr) || s.apply({.op = NODE_POS, .l = 0, .n = id});
-    static void *const fenced = mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    const int32_t at = ko_list_get_node_pos(s.lists[0].h, static_cast<ko_list_node *>(fenced));
-    if (agreed && at != length)
-        s.error = "an unreadable node at " + std::to_string(at);
-    return agreed && s.error.empty() && s.finish() ? "" : s.report();
-}
-
-std::string walk(Source source, long limit, HeapHooks hooks)
-{
-    State s(hooks);
-    const auto length = static_cast<int>(source.pick(4));
-    const auto cursor = static_cast<int>(source.pick(static_cast<uint32_t>(length) + 1)) - 1;
-    bool agreed = s.start(length, cursor, static_cast<int>(source.pick(4)));
+    const int length = pick(4);
+    bool agreed = s.start(length, pick(static_cast<size_t>(length) + 1) - 1, pick(4));
     // One move in four at least makes a node and adds it, so that lists grow.
-    for (long i = 0; agreed && i < limit && !(source.bytes && source.at == source.end); i++)
-        agreed =
-            s.play(source.pick(4) == 0 ? 0 : source.pick(static_cast<uint32_t>(kAlphabet.size())));
+    for (long i = 0; agreed && i < limit && at < end; i++)
+        agreed = s.play(pick(4) == 0 ? 0 : static_cast<size_t>(pick(kAlphabet.size())));
     return agreed && s.finish() ? "" : s.report();
 }
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The test program's heap: malloc, calloc, realloc and free are interposed,
-// so that the library's heap calls can be counted, watched and refused.
+// The test program's heap: malloc and free are interposed, so that the
+// library's heap calls can be counted, watched and refused.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,7 +11,7 @@ namespace heap {
 long live();                      // blocks allocated and not yet released
 void refuse_nth(long n);          // the n-th allocation request from now returns null; 0 disarms
 void watch(model::HeapSink sink); // reports every call to sink; null stops
-inline constexpr model::HeapHooks hooks{refuse_nth, watch};
+inline constexpr model::HeapHooks hooks{refuse_nth, watch, true};
 } // namespace heap
 
 // Fails the test unless every block allocated while it ran was released.

@@ -1,9 +1,11 @@
 # SPDX-License-Identifier: MIT
-# Runs PROGRAM once for each callback it throws from and expects the abort of
-# std::terminate: exit status 134 as a shell reports it, and libstdc++'s word.
-# cmake -DPROGRAM=... [-DEMULATOR=...] -P terminate.cmake
+# Runs PROGRAM once for each callback it throws from, named by KOLIST_THROWER,
+# and expects the abort of std::terminate: exit status 134 as a shell reports
+# it, and libstdc++'s word.
+# cmake -DPROGRAM=... [-DEMULATOR=...] -P terminate.cmake -- [ARGUMENTS...]
 foreach(callback alloc release compare)
-  execute_process(COMMAND sh -c "\"$@\"; exit $?" sh ${EMULATOR} ${PROGRAM} ${callback}
+  execute_process(COMMAND sh -c "KOLIST_THROWER=${callback} \"$@\"; exit $?" sh ${EMULATOR}
+      ${PROGRAM} ${ARGUMENTS}
     RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
   if(NOT status EQUAL 134 OR NOT err MATCHES "terminate called after throwing")
     message(FATAL_ERROR "${callback}: status ${status}, not 134 through std::terminate\n${out}${err}")
