@@ -20,13 +20,10 @@ std::jmp_buf escape;
 int jump_in;         // a longjmp out of the jump_in-th callback from now; 0: none
 std::string thrower; // the callback that throws, by name
 
-int32_t value(const void *data)
-{
-    return *static_cast<const int32_t *>(data);
-}
 int32_t three_way(const void *a, const void *b)
 {
-    return (value(a) > value(b)) - (value(a) < value(b));
+    const int32_t x = *static_cast<const int32_t *>(a), y = *static_cast<const int32_t *>(b);
+    return (x > y) - (x < y);
 }
 
 void append(ko_list *list, int32_t v)
@@ -43,7 +40,7 @@ std::vector<int32_t> elements(ko_list *list)
     std::vector<int32_t> values;
     for (ko_list_node *node = list->first; node != nullptr; node = ko_list_node_get_next(node)) {
         EXPECT_EQ(ko_list_get_node_pos(list, node), static_cast<int32_t>(values.size()));
-        values.push_back(value(ko_list_node_get_data(node)));
+        values.push_back(*static_cast<int32_t *>(ko_list_node_get_data(node)));
     }
     EXPECT_EQ(ko_list_get_nodes(list), static_cast<int32_t>(values.size()));
     return values;

@@ -7,13 +7,10 @@
 
 int main(void)
 {
-    ko_list *list = ko_list_new((int32_t)sizeof(int32_t), NULL, NULL, NULL);
-    for (int32_t i = 0; i < 32768; i++) {
-        ko_list_node *node = ko_list_node_new(list);
-        *(int32_t *)ko_list_node_get_data(node) = i;
-        ko_list_add(list, node);
-    }
-    ko_list_get_pos(list, ko_list_get_nodes(list) / 2);
+    ko_list *list = ko_list_new(4, NULL, NULL, NULL);
+    for (int i = 0; i < 32768; i++)
+        ko_list_add(list, ko_list_node_new(list));
+    ko_list_get_pos(list, 16384);
     ko_list_free(list);
     return 0;
 }
