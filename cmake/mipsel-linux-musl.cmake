@@ -1,14 +1,16 @@
 # SPDX-License-Identifier: MIT
 # Cross build for 32-bit little-endian MIPS Linux on musl, the C library of
 # most router firmware, with Debian's cross compiler and musl (musl-dev:mipsel).
-# musl's settings for GCC, which name its headers, start files, libc and
-# loader, are part of each compiler command, so that flags given to the build
-# cannot leave them out and link against glibc instead.
+# Debian's musl driver (musl-tools:mipsel) runs the cross gcc with musl's
+# settings, which name its headers, start files, libc and loader, after any
+# flags given to the build, so that none can leave them out and link against
+# glibc instead. The library's C++ is compiled by the same driver, as gcc
+# compiles a .cpp file; nothing here links the C++ runtime.
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR mips)
 
-set(CMAKE_C_COMPILER mipsel-linux-gnu-gcc -specs=/usr/lib/mipsel-linux-musl/musl-gcc.specs)
-set(CMAKE_CXX_COMPILER mipsel-linux-gnu-g++ -specs=/usr/lib/mipsel-linux-musl/musl-gcc.specs)
+set(CMAKE_C_COMPILER mipsel-linux-musl-gcc)
+set(CMAKE_CXX_COMPILER mipsel-linux-musl-gcc)
 
 # What the build needs to know of this C library: there is no C++ standard
 # library built on it (Debian's libstdc++ is glibc's), so the C++ programs are

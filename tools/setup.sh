@@ -23,12 +23,14 @@ test)
   # The MIPS package build looks up the MIPS C library in dpkg's database
   # (dpkg-shlibdeps), so the runtime libc6:mipsel is installed beside the
   # native one; the cross compiler brings its own headers and link libraries.
-  # musl-dev:mipsel brings musl's, with its settings for the cross compiler,
-  # and musl itself, whose loader is the host's /lib/ld-musl-mipsel.so.1.
+  # musl-dev:mipsel brings musl's, and musl itself, whose loader is the
+  # host's /lib/ld-musl-mipsel.so.1; musl-tools:mipsel the driver that runs
+  # the cross compiler on them.
   dpkg --print-foreign-architectures | grep -qx mipsel || $sudo dpkg --add-architecture mipsel
   packages="$bench libgtest-dev googletest pkg-config binutils file g++-mipsel-linux-gnu
     qemu-user clang libclang-rt-14-dev gcovr clang-tidy scdoc man-db gdb git build-essential
-    crossbuild-essential-mipsel debhelper dpkg-dev lintian libc6:mipsel musl-dev:mipsel"
+    crossbuild-essential-mipsel debhelper dpkg-dev lintian libc6:mipsel musl-dev:mipsel
+    musl-tools:mipsel"
   ;;
 *)
   echo "usage: sh tools/setup.sh build|bench|test" >&2
