@@ -248,7 +248,8 @@ public:
         // Runs of sorted elements, each a stretch of the chain that ends
         // where the next begins, merged as a binary counter counts: two runs
         // of one length make one of twice that, and at the end all merge.
-        // Their lengths halve from run to run, so 32 cover any list.
+        // Their lengths are powers of two, each shorter than the one
+        // before, so 32 cover any list.
         run runs[32];
         int depth = 0;
         for (ko_list_node *rest = head(); rest != nullptr;) {
