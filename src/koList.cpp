@@ -27,16 +27,9 @@
 #include "koList.h"
 #pragma GCC visibility pop
 
-// Where one operation uses another (ko_list_add, and ko_list_insert into an
-// empty list, attach; ko_list_node_free detaches; ko_list_remove and
-// ko_list_clean free nodes; ko_list_free cleans; ko_list_sort gets the first
-// node), the call goes straight to the definition here, never through the PLT
-// or the GOT: the library is built with -fno-semantic-interposition, so a
-// preloaded library that replaces an operation replaces it for the program,
-// never a step inside another one. The operations called that way are kept
-// out of line ([[gnu::noinline]]): inlined, each would be copied whole into
-// its callers, hundreds of bytes of MIPS code for a few instructions per
-// call. ko_list_get_first, a load and a store, is left to the compiler.
+// An operation used inside another (attach, detach, node_free, clean) is
+// kept out of line: inlined, each would be copied whole into its callers,
+// hundreds of bytes of MIPS code for a few instructions per call.
 
 namespace {
 
@@ -58,12 +51,20 @@ void link_between(ko_list *list, ko_list_node *node, ko_list_node *prev, ko_list
     list->nodes++;
 }
 
-// One step along the chain: toward the tail for KO_LIST_SEARCH_FORWARD,
-// toward the first node for any other direction. The cursor's moves and the
-// search go through here.
-ko_list_node *step(const ko_list_node *node, int32_t direction)
+// The two ways along the chain. The cursor's moves and the search go
+// through step(), so a walk is written once for both ways.
+enum class way { to_tail, to_first };
+
+ko_list_node *step(const ko_list_node *node, way toward)
 {
-    return direction == KO_LIST_SEARCH_FORWARD ? node->next : node->prev;
+    return toward == way::to_tail ? node->next : node->prev;
+}
+
+// A forward search walks toward the tail; any other `search_dir` value
+// counts as backward, as it does when a match is unlinked.
+way search_way(int32_t search_dir)
+{
+    return search_dir == KO_LIST_SEARCH_FORWARD ? way::to_tail : way::to_first;
 }
 
 // Element data from the heap, zero-filled. Allocation and fill stay two
@@ -186,12 +187,13 @@ int32_t ko_list_insert(ko_list *list, ko_list_node *node, int32_t position)
         next->prev = prev;
     else
         list->tail = prev;
-    // The cursor moves on to the successor; the search cursor moves to the
-    // node the running search would examine next.
+    // The cursor moves on to the successor. The search cursor moves to the
+    // neighbour in the search's way, which ko_list_search_next() steps past
+    // before it compares: that neighbour is never examined.
     if (list->current == node)
         list->current = next;
     if (list->search_node == node)
-        list->search_node = list->search_dir == KO_LIST_SEARCH_FORWARD ? next : prev;
+        list->search_node = search_way(list->search_dir) == way::to_tail ? next : prev;
     node->prev = nullptr;
     node->next = nullptr;
     node->attached = 0;
@@ -258,23 +260,23 @@ ko_list_node *ko_list_get_tail(ko_list *list)
 namespace {
 
 // Steps the cursor once; past an end it becomes null, and stays null.
-ko_list_node *step_current(ko_list *list, int32_t direction)
+ko_list_node *step_current(ko_list *list, way toward)
 {
     if (list == nullptr || list->current == nullptr)
         return nullptr;
-    return list->current = step(list->current, direction);
+    return list->current = step(list->current, toward);
 }
 
 } // namespace
 
 ko_list_node *ko_list_get_next(ko_list *list)
 {
-    return step_current(list, KO_LIST_SEARCH_FORWARD);
+    return step_current(list, way::to_tail);
 }
 
 ko_list_node *ko_list_get_prev(ko_list *list)
 {
-    return step_current(list, KO_LIST_SEARCH_BACKWARD);
+    return step_current(list, way::to_first);
 }
 
 ko_list_node *ko_list_get_current(const ko_list *list)
@@ -298,14 +300,14 @@ int32_t ko_list_move_current(ko_list *list, int32_t count)
         return 0;
     if (list->current == nullptr)
         return -1;
-    int32_t direction = count > 0 ? KO_LIST_SEARCH_FORWARD : KO_LIST_SEARCH_BACKWARD;
+    way toward = count > 0 ? way::to_tail : way::to_first;
     // The magnitude as unsigned, so INT_MIN has one too. Once the cursor
     // rests on an end node no step can move it, so the walk stops there.
     uint32_t steps = count > 0 ? static_cast<uint32_t>(count) : 0U - static_cast<uint32_t>(count);
     ko_list_node *node = list->current;
-    for (ko_list_node *ahead = step(node, direction); steps > 0 && ahead != nullptr; steps--) {
+    for (ko_list_node *ahead = step(node, toward); steps > 0 && ahead != nullptr; steps--) {
         node = ahead;
-        ahead = step(node, direction);
+        ahead = step(node, toward);
     }
     list->current = node;
     return 0;
@@ -366,8 +368,8 @@ namespace {
 // becomes the search cursor; running off the end ends the search.
 ko_list_node *search_from(ko_list *list, ko_list_node *node, ko_list_cmp_fn cmp, const void *key)
 {
-    int32_t direction = list->search_dir;
-    for (; node != nullptr; node = step(node, direction)) {
+    way toward = search_way(list->search_dir);
+    for (; node != nullptr; node = step(node, toward)) {
         if (cmp(node->data, key) == 0)
             return list->search_node = node;
     }
@@ -401,7 +403,7 @@ ko_list_node *ko_list_search_next(ko_list *list, ko_list_cmp_fn cmp, const void 
     }
     // Resume one step past the last match (or past the neighbour the search
     // cursor moved to when that match was unlinked).
-    list->search_node = step(list->search_node, list->search_dir);
+    list->search_node = step(list->search_node, search_way(list->search_dir));
     return search_from(list, list->search_node, cmp, key);
 }
 
