@@ -8,49 +8,71 @@
  * current-node cursor (`current`), which the walking readers move, and the
  * search cursor (`search_node`, `search_dir`) of a resumable search.
  *
- * Ownership:
- *  - the caller owns a list from ko_list_new() to ko_list_free();
- *  - a linked node belongs to its list and is released by ko_list_remove(),
- *    ko_list_clean() or ko_list_free();
- *  - an unlinked node belongs to the caller, who releases it with
- *    ko_list_node_free() before the list is freed;
- *  - a node owns its data buffer: it is released with the node, through the
- *    list's releaser when there is one, else back to the heap.
- *
  * Status results are 0 for done and -1 for refused; a refusal changes
  * nothing. Positions are 0-based, counted from `first`. Nothing here locks:
  * a list and its nodes are used by one thread at a time.
+ */
+
+/*
+ * Ownership and callbacks
  *
- * Rules for callbacks. The allocator, the releaser and the comparisons run
- * inside the operation that calls them, in the caller's thread. With the list
- * it was called for, a callback:
- *  - may read it: its records, and the operations that only read
- *    (ko_list_get_nodes, ko_list_get_current, ko_list_get_node_pos,
- *    ko_list_node_get_data, ko_list_node_get_prev, ko_list_node_get_next);
- *  - may move its current-node cursor (ko_list_get_first, ko_list_get_tail,
- *    ko_list_get_next, ko_list_get_prev, ko_list_set_current,
- *    ko_list_move_current, ko_list_get_pos): no operation that calls back
- *    walks by that cursor, so it carries on unchanged, and the cursor stays
- *    where the callback left it (ko_list_sort puts it on the first node
- *    before its first comparison, not after its last);
- *  - must not link, unlink or release its nodes, search it, sort it or free
- *    it: the running operation would then read freed memory, lose its place
- *    or never end.
- * Other lists are free to use, for anything: lists share nothing.
+ * The caller owns a list from ko_list_new() until ko_list_free(). A linked
+ * node belongs to its list, which releases it in ko_list_remove(),
+ * ko_list_clean() and ko_list_free(). An unlinked node belongs to the
+ * caller, who releases it with ko_list_node_free() before the list is freed,
+ * since that release reads the list's releaser. A node is made for one list
+ * and can only ever be linked into that list. A node owns its data buffer,
+ * which goes with the node: through the list's releaser when the list has
+ * one, else back to the heap. List and node records always come from the
+ * heap and go back to it.
  *
- * The library is built without unwind tables, so an exception cannot pass
- * through it: a C++ exception thrown out of a callback ends the program
- * through std::terminate (SIGABRT, status 134 in a shell), whatever catches
- * it outside. Catch it inside the callback.
+ * A callback receives only what its type says: the allocator the element
+ * size, the releaser a node's data pointer, a comparison two data pointers
+ * (a node's data and the key in a search, the data of two nodes in a sort).
+ * None receives the list. The spare pointer given to ko_list_new() is the
+ * program's own, kept in the list record for the program to read: no
+ * callback receives it, and the library never reads it. A callback that
+ * needs its list, such as an allocator that draws from a pool per list,
+ * finds it itself: through a global table, say, or a search key that points
+ * to the list.
  *
- * After a longjmp out of a callback the list is valid: its chain, count and
- * cursors hold, and every element is in exactly one node. The interrupted
- * operation's own work is lost: out of an allocator, the new node's record
- * leaks and the list is unchanged; out of a releaser, the node being released
- * has already left the chain and leaks with whatever of its data the releaser
- * kept, the nodes after it stay linked, and ko_list_free keeps the list, so it
- * may be called again; out of a search's comparison, start a new search;
- * out of a sort's comparison, the elements stay partly sorted.
+ * Callbacks run synchronously, in the caller's thread, inside the operation
+ * that calls them: the allocator inside ko_list_node_new(), the releaser
+ * inside ko_list_node_free(), ko_list_remove(), ko_list_clean() and
+ * ko_list_free(), a comparison inside ko_list_search(),
+ * ko_list_search_next() and ko_list_sort(). While a callback runs for a
+ * list, that list, reached through the program's own pointer:
+ *  - may be read: its records, and the operations that only read,
+ *    ko_list_get_nodes(), ko_list_get_current(), ko_list_get_node_pos(),
+ *    ko_list_node_get_data(), ko_list_node_get_prev() and
+ *    ko_list_node_get_next();
+ *  - may have its current-node cursor moved, with ko_list_get_first(),
+ *    ko_list_get_tail(), ko_list_get_next(), ko_list_get_prev(),
+ *    ko_list_set_current(), ko_list_move_current() and ko_list_get_pos(): no
+ *    operation that calls back walks by that cursor, so the operation
+ *    carries on unchanged and the cursor stays where the callback left it
+ *    (ko_list_sort() puts it on the first node before its first comparison);
+ *  - must not have its nodes linked, unlinked or released, nor be searched,
+ *    sorted or freed: the running operation would then read freed memory,
+ *    lose its place or never end.
+ *
+ * Other lists are free to use for anything, searching and sorting included:
+ * lists share nothing, and the library keeps no state outside them.
+ *
+ * The library is built without unwind tables, so a C++ exception cannot
+ * pass through it: one thrown out of a callback ends the program through
+ * std::terminate (SIGABRT, status 134 in a shell), whatever would catch it
+ * outside the call. Catch exceptions inside the callback.
+ *
+ * After a longjmp out of a callback the list is valid: its chain, its count
+ * and both cursors hold, and every element is in exactly one node. The
+ * interrupted operation's own work is lost. Out of an allocator, the record
+ * of the node being made leaks and the list is unchanged. Out of a releaser,
+ * the node being released has already left the chain and leaks, with
+ * whatever of its data the releaser had not released; the nodes after it
+ * stay linked, and ko_list_free() keeps the list record, so it may be called
+ * again. Out of a search's comparison, start a new search. Out of a sort's
+ * comparison, the elements stay partly sorted.
  */
 #ifndef KOLIST_H
 #define KOLIST_H

@@ -7,8 +7,8 @@
 //
 // All noexcept: a refused allocation is a null or false result, as in C; a
 // list whose record was refused (see operator bool) stays empty. Predicates
-// and comparisons follow the rules for callbacks in koList.h; one that throws
-// ends the program. A ko::list and the node handles made from it share the
+// and comparisons are callbacks: "Ownership and callbacks" in koList.h holds
+// for them. A ko::list and the node handles made from it share the
 // list record, which the last of them frees: a handle may outlive its list.
 // Iterators leave the list's cursor alone; the cursor operations move it.
 // An iterator stays on its element, also through sort(), which relinks
@@ -291,7 +291,7 @@ private:
     // Merges run `b` into run `a` just before it, in place: each node of `b`
     // that goes before the node of `a` it meets moves there. Of two equal
     // elements the one of `a` goes first. The list is whole at every
-    // comparison, as the rules for callbacks promise.
+    // comparison, as koList.h promises callbacks.
     template <class Cmp> run merge(Cmp &cmp, run a, run b) noexcept
     {
         ko_list_node *outside = a.head->prev; // what comes before both
