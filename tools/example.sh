@@ -4,6 +4,5 @@
 set -eu
 cd "$(dirname "$0")/.."
 sh tools/setup.sh build
-cmake --preset release
-cmake --build --preset release
+cmake --workflow --preset release
 build/release/examples/koList_example
