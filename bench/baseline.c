@@ -1,8 +1,7 @@
 /* SPDX-License-Identifier: MIT */
 /*
  * The hand-written baseline list (see baseline.h). Its internal steps are
- * static functions, so the library calls itself directly. It is C that also
- * compiles as C++, for the benchmark's inlined copy.
+ * static functions, so the library calls itself directly.
  */
 #include "baseline.h"
 

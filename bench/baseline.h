@@ -9,17 +9,13 @@
  * there are no caller allocators or releasers. Each node is the same two heap
  * blocks as a koList node: a record of the size of ko_list_node, then a
  * zero-filled element.
- *
- * The benchmark also compiles baseline.c into itself, inside a C++ namespace
- * and with KOLIST_BENCH_FLOOR defined (impls.hpp): there the declarations
- * below have C++ linkage, so that copy has names of its own.
  */
 #ifndef KOLIST_BENCH_BASELINE_H
 #define KOLIST_BENCH_BASELINE_H
 
 #include <stdint.h>
 
-#if defined(__cplusplus) && !defined(KOLIST_BENCH_FLOOR)
+#ifdef __cplusplus
 extern "C" {
 #endif
 
@@ -80,7 +76,7 @@ hand_node *hand_search_next(hand_list *list, hand_cmp_fn cmp, const void *key);
 /* The same exchange sort as koList's: cmp(earlier, later) > 0 swaps data. */
 void hand_sort(hand_list *list, hand_cmp_fn cmp);
 
-#if defined(__cplusplus) && !defined(KOLIST_BENCH_FLOOR)
+#ifdef __cplusplus
 }
 #endif
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // koList benchmark: each workload (workloads.hpp) runs, in the same binary and
-// run, on koList, on the hand-written baseline library, on the same steps
-// inlined (the floor) and on std::list, see impls.hpp. At the end it prints a
+// run, on koList, on the hand-written baseline library and on std::list, see
+// impls.hpp. At the end it prints a
 // markdown table of median CPU times per iteration and the ratio koList /
 // baseline, then the table of three sorts of the same data (ko::list::sort,
 // std::list::sort and ko_list_sort) with the ratios ko::list::sort /
@@ -14,7 +14,6 @@
 // per operation counted under callgrind (count.cpp).
 
 #include <benchmark/benchmark.h>
-#include <dlfcn.h>
 #include <malloc.h>
 #include <unistd.h>
 
@@ -40,7 +39,7 @@ namespace {
 
 // ---- Checks before timing --------------------------------------------------
 
-// What every workload computes, so that the four can be seen to do the same
+// What every workload computes, so that the implementations can be seen to do the same
 // work: digests of the contents after walk, churn and sort, and the results
 // of positions and search.
 template <class Impl> std::vector<uint64_t> results(const Data &d)
@@ -134,29 +133,12 @@ template <class Impl> double heap_per_node(int32_t n)
     return static_cast<double>(mallinfo2().uordblks - before) / n;
 }
 
-// Whether the baseline's functions, as this program calls them, are those of
-// libkolist_baseline.so and not a copy of them linked into the program.
-template <class... F> bool from_baseline_library(F *...functions)
-{
-    Dl_info info{};
-    return ((dladdr(reinterpret_cast<void *>(functions), &info) != 0 &&
-             std::strstr(info.dli_fname, "libkolist_baseline.so") != nullptr) &&
-            ...);
-}
-
 bool checks()
 {
-    const bool library = from_baseline_library(
-        hand_new, hand_free, hand_node_new, hand_data, hand_node_free, hand_append, hand_insert,
-        hand_unlink, hand_first, hand_next, hand_current, hand_move, hand_at, hand_index,
-        hand_search, hand_search_next, hand_sort);
-    std::printf("The baseline column calls libkolist_baseline.so: %s\n", library ? "yes" : "NO");
     const Data &d = data_for(2'000);
     const auto ko = results<KoImpl>(d);
-    bool same = ko == results<BaselineImpl>(d) && ko == results<FloorImpl>(d) &&
-                ko == results<StdImpl>(d);
-    std::printf("Same results in koList, baseline, floor and std::list: %s\n",
-                same ? "yes" : "NO");
+    bool same = ko == results<BaselineImpl>(d) && ko == results<StdImpl>(d);
+    std::printf("Same results in koList, baseline and std::list: %s\n", same ? "yes" : "NO");
     bool sorts = true;
     for (int64_t n : rows().back().sizes)
         sorts = sorts_agree(n) && sorts;
@@ -166,9 +148,9 @@ bool checks()
                 sorts ? "yes" : "NO");
 
     std::printf("Heap bytes per node (mallinfo2, 16-byte element): koList %.1f, "
-                "baseline %.1f, floor %.1f, std::list %.1f\n",
+                "baseline %.1f, std::list %.1f\n",
                 heap_per_node<KoImpl>(10'000), heap_per_node<BaselineImpl>(10'000),
-                heap_per_node<FloorImpl>(10'000), heap_per_node<StdImpl>(10'000));
+                heap_per_node<StdImpl>(10'000));
 
     // A move_current that ran all its steps would take seconds here.
     KoImpl small;
@@ -183,7 +165,7 @@ bool checks()
     std::printf("ko_list_move_current(+INT32_MAX) on 100 nodes: %lld ns, stops at the end: %s\n",
                 static_cast<long long>(ns), stops ? "yes" : "NO");
     std::fflush(stdout);
-    return library && same && sorts && stops;
+    return same && sorts && stops;
 }
 
 // ---- Table -----------------------------------------------------------------

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The four implementations the benchmark compares, behind one interface so
-// that every workload (workloads.hpp) is written once:
+// The implementations the benchmark compares, behind one interface so that
+// every workload (workloads.hpp) is written once:
 //
 //   KoImpl       koList, through its public API only: the library under test.
 //   BaselineImpl the baseline: the same work written by hand in plain C
@@ -9,9 +9,6 @@
 //                each koList call, with the same heap blocks per node (a
 //                record of the size of ko_list_node plus a zero-filled
 //                element) and the same comparison calls through a pointer.
-//   FloorImpl    the same calls to baseline.c compiled into the program and
-//                inlined into the workloads' loops: the floor of call-free
-//                code, which no library can reach.
 //   StdImpl      std::list<Elem>, the nearest standard alternative (one block
 //                per node, element stored inline).
 //
@@ -21,11 +18,6 @@
 // with only what the sort table needs (push_back, refill): that table sorts it
 // with ko::list::sort (workloads.hpp).
 #pragma once
-
-// Included here, before the inlined copy below, so that its own includes of
-// them add nothing inside its namespace.
-#include <stdint.h>
-#include <stdlib.h>
 
 #include <cstdint>
 #include <iterator>
@@ -122,42 +114,24 @@ struct KoImpl {
 
 static_assert(sizeof(hand_node) == sizeof(ko_list_node), "the same node record size");
 
-// The floor: baseline.c itself, compiled into this program so that the
-// compiler inlines its steps into the workloads' loops. Its types and
-// functions live in this namespace with C++ linkage: had the program defined
-// the baseline's own names, its calls to them would bind here rather than to
-// libkolist_baseline.so, and the baseline column would measure the floor
-// (bench.cpp checks that it does not).
-namespace {
-namespace inlined {
-#define KOLIST_BENCH_FLOOR
-#undef KOLIST_BENCH_BASELINE_H
-#include "baseline.c"
-#undef KOLIST_BENCH_FLOOR
-} // namespace inlined
-} // namespace
+struct BaselineImpl {
+    hand_list *list = hand_new(sizeof(Elem));
 
-// The baseline's calls, to the library (make = hand_new) or to the inlined
-// copy (inlined::hand_new). The other calls are unqualified: the type of the
-// list or node picks the library's function or the copy's.
-template <auto make> struct HandImpl {
-    decltype(make(0)) list = make(sizeof(Elem));
-
-    HandImpl() = default;
-    HandImpl(const HandImpl &) = delete;
-    HandImpl &operator=(const HandImpl &) = delete;
-    ~HandImpl() { hand_free(list); }
+    BaselineImpl() = default;
+    BaselineImpl(const BaselineImpl &) = delete;
+    BaselineImpl &operator=(const BaselineImpl &) = delete;
+    ~BaselineImpl() { hand_free(list); }
 
     void push_back(int32_t key)
     {
-        auto *node = hand_node_new(list);
+        hand_node *node = hand_node_new(list);
         set_key(hand_data(node), key);
         hand_append(list, node);
     }
     uint64_t walk()
     {
         uint64_t digest = 0;
-        for (auto *n = hand_first(list); n != nullptr; n = hand_next(list))
+        for (hand_node *n = hand_first(list); n != nullptr; n = hand_next(list))
             digest = mix(digest, key_of(hand_data(n)));
         return digest;
     }
@@ -166,7 +140,7 @@ template <auto make> struct HandImpl {
     {
         int64_t found = 0;
         for (int backward : {0, 1})
-            for (auto *n = hand_search(list, cmp, key, backward); n != nullptr;
+            for (hand_node *n = hand_search(list, cmp, key, backward); n != nullptr;
                  n = hand_search_next(list, cmp, key))
                 found++;
         return found;
@@ -175,11 +149,11 @@ template <auto make> struct HandImpl {
     void churn(const Step *steps, size_t count)
     {
         for (const Step *s = steps; s != steps + count; s++) {
-            auto *node = hand_node_new(list);
+            hand_node *node = hand_node_new(list);
             set_key(hand_data(node), s->key);
             hand_insert(list, node, s->before ? 1 : 0);
             hand_move(list, s->delta);
-            auto *gone = hand_current(list);
+            hand_node *gone = hand_current(list);
             hand_unlink(gone);
             hand_node_free(gone);
             if (hand_current(list) == nullptr)
@@ -188,14 +162,11 @@ template <auto make> struct HandImpl {
     }
     void refill(const int32_t *keys)
     {
-        for (auto *n = hand_first(list); n != nullptr; n = hand_next(list))
+        for (hand_node *n = hand_first(list); n != nullptr; n = hand_next(list))
             set_key(hand_data(n), *keys++);
     }
     void sort(ko_list_cmp_fn cmp) { hand_sort(list, cmp); }
 };
-
-using BaselineImpl = HandImpl<hand_new>;
-using FloorImpl = HandImpl<inlined::hand_new>;
 
 struct StdImpl {
     std::list<Elem> list;

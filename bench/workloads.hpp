@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The benchmark's workloads, each written once for the four implementations
+// The benchmark's workloads, each written once for the implementations
 // of impls.hpp and measured two ways by the benchmark program: timed by
 // Google Benchmark (bench.cpp) and counted in instructions under callgrind
 // (count.cpp).
@@ -14,7 +14,7 @@
 //    instruction count is given per operation.
 // To add a workload, write its class template below and list it in rows().
 // The sort table's row is a workload too, whose columns are three sorts
-// (ko::list::sort, std::list::sort, ko_list_sort) instead of the four
+// (ko::list::sort, std::list::sort, ko_list_sort) instead of the
 // implementations.
 #pragma once
 
@@ -48,14 +48,6 @@ constexpr int32_t kSearchKey = 7;
 [[gnu::noinline]] inline int32_t cmp_difference(const void *a, const void *b)
 {
     return key_of(a) - key_of(b);
-}
-
-// The comparison as a pointer the compiler cannot see through, so that the
-// inlined floor makes the same indirect calls as the libraries.
-inline ko_list_cmp_fn opaque(ko_list_cmp_fn cmp)
-{
-    benchmark::DoNotOptimize(cmp);
-    return cmp;
 }
 
 struct Data {
@@ -162,7 +154,7 @@ template <class Impl> struct Search : Filled<Impl> {
     void run() { benchmark::DoNotOptimize(this->impl.search(cmp, &key)); }
     static int64_t operations(int64_t n) { return 2 * n; }
     const Elem key{kSearchKey, {}};
-    const ko_list_cmp_fn cmp = opaque(cmp_equal);
+    const ko_list_cmp_fn cmp = cmp_equal;
 };
 
 // kSteps random insert / move / unlink-and-release steps at the cursor,
@@ -181,7 +173,7 @@ template <class Impl> struct Sort : Filled<Impl> {
     void reset() { this->impl.refill(this->d.wide.data()); }
     void run() { this->impl.sort(cmp); }
     static int64_t operations(int64_t n) { return n; }
-    const ko_list_cmp_fn cmp = opaque(cmp_difference);
+    const ko_list_cmp_fn cmp = cmp_difference;
 };
 
 // ---- Three sorts -----------------------------------------------------------
@@ -246,15 +238,15 @@ template <class... Works> Workload row(Workload names)
     return names;
 }
 
-// A row of one workload on the four implementations.
+// A row of one workload on the implementations.
 template <template <class> class Work> Workload on_impls(Workload names)
 {
-    names.columns = {"koList", "baseline", "floor", "std::list"};
+    names.columns = {"koList", "baseline", "std::list"};
     names.ratios = {{0, 1}};
-    return row<Work<KoImpl>, Work<BaselineImpl>, Work<FloorImpl>, Work<StdImpl>>(names);
+    return row<Work<KoImpl>, Work<BaselineImpl>, Work<StdImpl>>(names);
 }
 
-// Every row, in table order: the workloads on the four implementations, then
+// Every row, in table order: the workloads on the implementations, then
 // the sort table's, the sort workload by the three sorts, with the ratios
 // ko::list::sort / std::list::sort and ko_list_sort / ko::list::sort.
 inline const std::vector<Workload> &rows()

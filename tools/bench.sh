@@ -1,10 +1,8 @@
 #!/bin/sh
 # SPDX-License-Identifier: MIT
 # Builds the benchmark program in release mode (preset `bench`) and runs it:
-# koList against a hand-written baseline library, the baseline's own source
-# inlined into the program (the floor of call-free code) and std::list; the
-# method and the latest figures are in bench/README.md. Arguments go to the
-# program:
+# koList against a hand-written baseline library and std::list; the method
+# and the latest figures are in bench/README.md. Arguments go to the program:
 #   sh tools/bench.sh                  wall time, ending with a table of median
 #                                      times and the ratio koList / baseline
 #                                      (Google Benchmark flags accepted, e.g.
