@@ -19,8 +19,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <chrono>
-#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -152,20 +150,8 @@ bool checks()
                 heap_per_node<KoImpl>(10'000), heap_per_node<BaselineImpl>(10'000),
                 heap_per_node<StdImpl>(10'000));
 
-    // A move_current that ran all its steps would take seconds here.
-    KoImpl small;
-    fill(small, data_for(100).keys);
-    small.rewind();
-    auto start = std::chrono::steady_clock::now();
-    ko_list_move_current(small.list, INT32_MAX);
-    auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                  std::chrono::steady_clock::now() - start)
-                  .count();
-    bool stops = ko_list_get_current(small.list) == small.list->tail && ns < 1'000'000;
-    std::printf("ko_list_move_current(+INT32_MAX) on 100 nodes: %lld ns, stops at the end: %s\n",
-                static_cast<long long>(ns), stops ? "yes" : "NO");
     std::fflush(stdout);
-    return same && sorts && stops;
+    return same && sorts;
 }
 
 // ---- Table -----------------------------------------------------------------
