@@ -1,17 +1,18 @@
 // SPDX-License-Identifier: MIT
 // koList benchmark: each workload (workloads.hpp) runs, in the same binary and
 // run, on koList, on the hand-written baseline library and on std::list, see
-// impls.hpp. At the end it prints a
-// markdown table of median CPU times per iteration and the ratio koList /
-// baseline, then the table of three sorts of the same data (ko::list::sort,
-// std::list::sort and ko_list_sort) with the ratios ko::list::sort /
-// std::list::sort and ko_list_sort / ko::list::sort.
+// impls.hpp; a table of its own sets three sorts of the same data side by
+// side (ko::list::sort, std::list::sort and ko_list_sort). Two modes:
 //
-// Defaults (any --benchmark_* flag on the command line overrides them):
-// 7 repetitions of at least 0.1 s each, randomly interleaved, median kept.
-//
-// With --instructions instead, it prints the same two tables in instructions
-// per operation counted under callgrind (count.cpp).
+//  - by default, wall time: Google Benchmark, 7 repetitions of at least 0.1 s
+//    each, randomly interleaved, median kept (any --benchmark_* flag on the
+//    command line overrides these), then both tables of median CPU times per
+//    iteration with their ratios;
+//  - with --instructions, both tables in instructions per operation: each
+//    cell runs once, at n = kCountedSize, in a process of its own
+//    (--count=<row>/<column>) under valgrind's callgrind, which counts only
+//    inside kolist_counted(): the run and everything it calls, the heap
+//    included, not the preparation. The counts do not depend on the load.
 
 #include <benchmark/benchmark.h>
 #include <malloc.h>
@@ -21,7 +22,9 @@
 #include <bit>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <list>
 #include <map>
@@ -31,6 +34,11 @@
 #include <vector>
 
 #include "workloads.hpp"
+
+extern "C" [[gnu::noinline, gnu::noipa]] void kolist_counted(void (*run)(void *), void *work)
+{
+    run(work);
+}
 
 namespace bench {
 namespace {
@@ -197,8 +205,18 @@ std::string time_text(double ns)
     return text;
 }
 
-} // namespace
+// A line of a table: a row, its size (or what one operation is) and a figure
+// per column.
+struct Line {
+    const Workload *row;
+    std::string second;
+    std::vector<double> figures;
+};
 
+// Prints `lines`, which share their columns, as a markdown table whose second
+// column is headed `second`: each figure as `text` writes it, then the
+// ratios of the rows with `decimals` decimals, marked over above `over`.
+// Returns how many are over.
 int print_table(const char *second, const std::vector<Line> &lines, std::string (*text)(double),
                 int decimals, double over)
 {
@@ -227,8 +245,6 @@ int print_table(const char *second, const std::vector<Line> &lines, std::string 
     std::printf("\n");
     return overs;
 }
-
-namespace {
 
 std::string machine()
 {
@@ -271,6 +287,104 @@ void print_tables(TableReporter &reporter)
     std::printf("\nThree sorts of the same data: median CPU time per iteration.\n\n");
     print_table("size", timed_lines(reporter, {rows().end() - 1, rows().end()}), time_text, 2,
                 INFINITY);
+}
+
+// ---- Instructions ----------------------------------------------------------
+
+constexpr int64_t kCountedSize = 1'000;
+
+// The instructions callgrind counted, from the "totals:" line of its output.
+double totals(const std::string &path)
+{
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind("totals: ", 0) == 0)
+            return std::stod(line.substr(8));
+    return -1;
+}
+
+// Instructions per operation of one row on one of its columns, from a child
+// process `--count=<row index>/<column index>` (indices into rows()) under
+// callgrind, which prints its number of operations; -1 if it failed.
+double per_operation(size_t row, size_t column)
+{
+    char out[] = "/tmp/kolist-callgrind-XXXXXX";
+    int fd = mkstemp(out);
+    if (fd < 0)
+        return -1;
+    close(fd);
+    std::string command = "valgrind --tool=callgrind --collect-atstart=no "
+                          "--toggle-collect=kolist_counted --callgrind-out-file=" +
+                          std::string(out) + " " +
+                          std::filesystem::read_symlink("/proc/self/exe").string() +
+                          " --count=" + std::to_string(row) + "/" + std::to_string(column) +
+                          " 2>/dev/null";
+    long long operations = 0;
+    FILE *child = popen(command.c_str(), "r");
+    bool read = child != nullptr && std::fscanf(child, "%lld", &operations) == 1;
+    int status = child != nullptr ? pclose(child) : -1;
+    double instructions = totals(out);
+    std::remove(out);
+    if (!read || status != 0 || operations <= 0 || instructions < 0)
+        return -1;
+    return instructions / static_cast<double>(operations);
+}
+
+// A line for each of rows()[from, to): the instructions per operation of
+// each column; false, with a message, when a count failed.
+bool counted_lines(size_t from, size_t to, std::vector<Line> &lines)
+{
+    for (size_t r = from; r < to; r++) {
+        const Workload &w = rows()[r];
+        lines.push_back({&w, w.per, {}});
+        for (size_t i = 0; i < w.columns.size(); i++) {
+            lines.back().figures.push_back(per_operation(r, i));
+            if (lines.back().figures.back() < 0) {
+                std::fprintf(stderr, "counting %s on %s failed (is valgrind installed?)\n",
+                             w.name, w.columns[i]);
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+std::string count_text(double count)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", count);
+    return text;
+}
+
+int count_one(const char *cell)
+{
+    size_t row = 0, column = 0;
+    if (std::sscanf(cell, "%zu/%zu", &row, &column) != 2 || row >= rows().size() ||
+        column >= rows()[row].count.size())
+        return 2;
+    std::printf("%lld\n", static_cast<long long>(rows()[row].count[column](kCountedSize)));
+    return 0;
+}
+
+int instruction_table()
+{
+    const size_t workload_rows = rows().size() - 1;
+    std::vector<Line> lines, sorts;
+    if (!counted_lines(0, workload_rows, lines) ||
+        !counted_lines(workload_rows, rows().size(), sorts))
+        return 1;
+    std::printf("Instructions per operation (valgrind --tool=callgrind, n = %lld, one run "
+                "each).\n\n",
+                static_cast<long long>(kCountedSize));
+    // Over: above 1 at the table's three decimals.
+    const int over = print_table("per", lines, count_text, 3, 1.0005);
+    std::printf("\n%zu of %zu workloads at or below the baseline (ratio 1.000 or less).\n",
+                lines.size() - static_cast<size_t>(over), lines.size());
+    std::printf("\nThree sorts of the same data: instructions per operation (n = %lld).\n\n",
+                static_cast<long long>(kCountedSize));
+    print_table("per", sorts, count_text, 3, INFINITY);
+    return 0;
 }
 
 } // namespace

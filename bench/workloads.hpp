@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The benchmark's workloads, each written once for the implementations
 // of impls.hpp and measured two ways by the benchmark program: timed by
-// Google Benchmark (bench.cpp) and counted in instructions under callgrind
-// (count.cpp).
+// Google Benchmark and counted in instructions under callgrind (bench.cpp).
 //
 // A workload is a class template over the implementation:
 //  - its constructor takes the data for a size and prepares, unmeasured, the
@@ -207,7 +206,7 @@ template <class Work> void timed(benchmark::State &state)
     }
 }
 
-// Calls run(work). Callgrind counts only inside this function (count.cpp).
+// Calls run(work). Callgrind counts only inside this function (bench.cpp).
 extern "C" void kolist_counted(void (*run)(void *), void *work);
 
 // Prepares a workload on n elements, runs it once inside kolist_counted()
@@ -265,24 +264,5 @@ inline const std::vector<Workload> &rows()
     };
     return all;
 }
-
-// A line of a table: a row, its size (or what one operation is) and a figure
-// per column.
-struct Line {
-    const Workload *row;
-    std::string second;
-    std::vector<double> figures;
-};
-
-// Prints `lines`, which share their columns, as a markdown table whose second
-// column is headed `second`: each figure as `text` writes it, then the
-// ratios of the rows with `decimals` decimals, marked over above `over`.
-// Returns how many are over.
-int print_table(const char *second, const std::vector<Line> &lines, std::string (*text)(double),
-                int decimals, double over);
-
-// The instruction mode of the benchmark program (count.cpp).
-int count_one(const char *cell);
-int instruction_table();
 
 } // namespace bench
