@@ -9,6 +9,11 @@
 //                each koList call, with the same heap blocks per node (a
 //                record of the size of ko_list_node plus a zero-filled
 //                element) and the same comparison calls through a pointer.
+//   GQueueImpl   GLib's GQueue, which a C programmer would take instead: a
+//                GList link per element (from GLib's slice allocator) whose
+//                pointer is the element, a zero-filled heap block of its own
+//                as in koList. GQueue keeps no cursor: the caller's GList
+//                pointer is one, moved by hand, and GLib fixes none up.
 //   StdImpl      std::list<Elem>, the nearest standard alternative (one block
 //                per node, element stored inline).
 //
@@ -18,6 +23,8 @@
 // with only what the sort table needs (push_back, refill): that table sorts it
 // with ko::list::sort (workloads.hpp).
 #pragma once
+
+#include <glib.h>
 
 #include <cstdint>
 #include <iterator>
@@ -166,6 +173,82 @@ struct BaselineImpl {
             set_key(hand_data(n), *keys++);
     }
     void sort(ko_list_cmp_fn cmp) { hand_sort(list, cmp); }
+};
+
+// GLib's sort passes its comparison user data, which this one ignores: the
+// difference of the keys, as the others' comparison.
+inline gint gqueue_difference(gconstpointer a, gconstpointer b, gpointer)
+{
+    return key_of(a) - key_of(b);
+}
+
+struct GQueueImpl {
+    GQueue *queue = g_queue_new();
+    GList *cur = nullptr;
+
+    GQueueImpl() = default;
+    GQueueImpl(const GQueueImpl &) = delete;
+    GQueueImpl &operator=(const GQueueImpl &) = delete;
+    ~GQueueImpl() { g_queue_free_full(queue, g_free); }
+
+    static Elem *element(int32_t key)
+    {
+        Elem *e = g_new0(Elem, 1);
+        e->key = key;
+        return e;
+    }
+    void push_back(int32_t key) { g_queue_push_tail(queue, element(key)); }
+    uint64_t walk()
+    {
+        uint64_t digest = 0;
+        g_queue_foreach(
+            queue,
+            [](gpointer data, gpointer d) {
+                *static_cast<uint64_t *>(d) = mix(*static_cast<uint64_t *>(d), key_of(data));
+            },
+            &digest);
+        return digest;
+    }
+    int64_t position(int32_t pos)
+    {
+        return g_queue_link_index(queue, g_queue_peek_nth_link(queue, static_cast<guint>(pos)));
+    }
+    int64_t search(ko_list_cmp_fn cmp, const Elem *key)
+    {
+        // Forward, GList's search resumes after the last match; backward,
+        // GLib has no search, so the caller walks `prev` and compares.
+        int64_t found = 0;
+        for (GList *l = g_queue_find_custom(queue, key, cmp); l != nullptr;
+             l = g_list_find_custom(l->next, key, cmp))
+            found++;
+        for (GList *l = queue->tail; l != nullptr; l = l->prev)
+            found += cmp(l->data, key) == 0;
+        return found;
+    }
+    void rewind() { cur = queue->head; }
+    void churn(const Step *steps, size_t count)
+    {
+        for (const Step *s = steps; s != steps + count; s++) {
+            if (s->before)
+                g_queue_insert_before(queue, cur, element(s->key));
+            else
+                g_queue_insert_after(queue, cur, element(s->key));
+            for (int32_t k = s->delta; k > 0 && cur->next != nullptr; k--)
+                cur = cur->next;
+            for (int32_t k = s->delta; k < 0 && cur->prev != nullptr; k++)
+                cur = cur->prev;
+            GList *gone = cur;
+            cur = gone->next != nullptr ? gone->next : queue->head;
+            g_free(gone->data);
+            g_queue_delete_link(queue, gone);
+        }
+    }
+    void refill(const int32_t *keys)
+    {
+        for (GList *l = queue->head; l != nullptr; l = l->next)
+            set_key(l->data, *keys++);
+    }
+    void sort(ko_list_cmp_fn) { g_queue_sort(queue, gqueue_difference, nullptr); }
 };
 
 struct StdImpl {

@@ -12,9 +12,9 @@
 //  - operations(n) is how many operations one run on n elements makes: the
 //    instruction count is given per operation.
 // To add a workload, write its class template below and list it in rows().
-// The sort table's row is a workload too, whose columns are three sorts
-// (ko::list::sort, std::list::sort, ko_list_sort) instead of the
-// implementations.
+// The sort table's row is a workload too, whose columns are four sorts
+// (ko::list::sort, std::list::sort, g_queue_sort, ko_list_sort) instead of
+// the implementations.
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -166,7 +166,8 @@ template <class Impl> struct Churn : Filled<Impl> {
 
 // Sort random data, refilled before every timed run. Counted per element:
 // the sorts compared make different numbers of comparisons (n(n-1)/2 for the
-// exchange sorts, about n*log2(n) for the merge sorts).
+// exchange sorts of koList's C API and the baseline, about n*log2(n) for the
+// merge sorts of GQueue and std::list).
 template <class Impl> struct Sort : Filled<Impl> {
     explicit Sort(const Data &data) : Filled<Impl>(data, true) {}
     void reset() { this->impl.refill(this->d.wide.data()); }
@@ -175,12 +176,13 @@ template <class Impl> struct Sort : Filled<Impl> {
     const ko_list_cmp_fn cmp = cmp_difference;
 };
 
-// ---- Three sorts -----------------------------------------------------------
+// ---- Four sorts ------------------------------------------------------------
 //
 // The sort workload's data in ascending keys: by ko::list::sort and by
-// std::list::sort, the two merge sorts, both given this lambda, which they
-// call directly; and (Sort<KoImpl>) by ko_list_sort, the C API's exchange
-// sort, given cmp_difference through a pointer.
+// std::list::sort, the C++ merge sorts, both given this lambda, which they
+// call directly; by g_queue_sort (Sort<GQueueImpl>), GLib's merge sort, and
+// by ko_list_sort (Sort<KoImpl>), the C API's exchange sort, both given their
+// comparison through a pointer.
 
 inline constexpr auto key_less = [](const Elem &a, const Elem &b) { return a.key < b.key; };
 
@@ -240,14 +242,14 @@ template <class... Works> Workload row(Workload names)
 // A row of one workload on the implementations.
 template <template <class> class Work> Workload on_impls(Workload names)
 {
-    names.columns = {"koList", "baseline", "std::list"};
-    names.ratios = {{0, 1}};
-    return row<Work<KoImpl>, Work<BaselineImpl>, Work<StdImpl>>(names);
+    names.columns = {"koList", "baseline", "GQueue", "std::list"};
+    names.ratios = {{0, 1}, {0, 2}};
+    return row<Work<KoImpl>, Work<BaselineImpl>, Work<GQueueImpl>, Work<StdImpl>>(names);
 }
 
-// Every row, in table order: the workloads on the implementations, then
-// the sort table's, the sort workload by the three sorts, with the ratios
-// ko::list::sort / std::list::sort and ko_list_sort / ko::list::sort.
+// Every row, in table order: the workloads on the implementations, then the
+// sort table's, the sort workload by the four sorts, with ko::list::sort's
+// ratio to each of the other merge sorts and ko_list_sort's to it.
 inline const std::vector<Workload> &rows()
 {
     const std::vector<int64_t> sizes = {100, 10'000, 1'000'000};
@@ -258,9 +260,10 @@ inline const std::vector<Workload> &rows()
         on_impls<Search>({"search", "element compared", sizes}),
         on_impls<Churn>({"churn", "step", sizes}),
         on_impls<Sort>({"sort", "element", {1'000, 4'000}}),
-        row<SortLess<KoCppImpl>, SortLess<StdImpl>, Sort<KoImpl>>(
+        row<SortLess<KoCppImpl>, SortLess<StdImpl>, Sort<GQueueImpl>, Sort<KoImpl>>(
             {"sorts", "element", {1'000, 4'000},
-             {"ko::list::sort", "std::list::sort", "ko_list_sort"}, {{0, 1}, {2, 0}}}),
+             {"ko::list::sort", "std::list::sort", "g_queue_sort", "ko_list_sort"},
+             {{0, 1}, {0, 2}, {3, 0}}}),
     };
     return all;
 }
