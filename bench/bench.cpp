@@ -47,13 +47,13 @@ namespace {
 // ---- Checks before timing --------------------------------------------------
 
 // What every workload computes, so that the implementations can be seen to
-// do the same work: digests of the contents after walk, churn and sort, and the results
-// of positions and search.
+// do the same work: digests of the contents (both walks, after churn and
+// after sort) and the results of positions and search.
 template <class Impl> std::vector<uint64_t> results(const Data &d)
 {
     Impl impl;
     fill(impl, d.keys);
-    std::vector<uint64_t> out{impl.walk()};
+    std::vector<uint64_t> out{impl.walk(), impl.walk_inline()};
     for (int32_t pos : d.positions)
         out.push_back(static_cast<uint64_t>(impl.position(pos)));
     const Elem key{kSearchKey, {}};

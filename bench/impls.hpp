@@ -17,7 +17,8 @@
 //   StdImpl      std::list<Elem>, the nearest standard alternative (one block
 //                per node, element stored inline).
 //
-// Each offers: push_back, walk, position, search, rewind, churn, refill, sort.
+// Each offers: push_back, walk, walk_inline, position, search, rewind, churn,
+// refill, sort.
 //
 // Beside them, KoCppImpl is koList through its C++ interface, ko::list<Elem>,
 // with only what the sort table needs (push_back, refill): that table sorts it
@@ -62,6 +63,16 @@ inline uint64_t mix(uint64_t digest, int32_t key)
     return digest * 31u + static_cast<uint32_t>(key);
 }
 
+// The walk a C caller writes over public records where a call per step costs
+// too much: ko_list_node, hand_node and GList all have `next` and `data`.
+template <class Node> uint64_t walk_links(const Node *n)
+{
+    uint64_t digest = 0;
+    for (; n != nullptr; n = n->next)
+        digest = mix(digest, key_of(n->data));
+    return digest;
+}
+
 struct KoImpl {
     ko_list *list = ko_list_new(sizeof(Elem), nullptr, nullptr, nullptr);
 
@@ -83,6 +94,7 @@ struct KoImpl {
             digest = mix(digest, key_of(ko_list_node_get_data(n)));
         return digest;
     }
+    uint64_t walk_inline() const { return walk_links(list->first); }
     int64_t position(int32_t pos)
     {
         return ko_list_get_node_pos(list, ko_list_get_pos(list, pos));
@@ -142,6 +154,7 @@ struct BaselineImpl {
             digest = mix(digest, key_of(hand_data(n)));
         return digest;
     }
+    uint64_t walk_inline() const { return walk_links(list->first); }
     int64_t position(int32_t pos) { return hand_index(list, hand_at(list, pos)); }
     int64_t search(ko_list_cmp_fn cmp, const Elem *key)
     {
@@ -209,6 +222,7 @@ struct GQueueImpl {
             &digest);
         return digest;
     }
+    uint64_t walk_inline() const { return walk_links(queue->head); }
     int64_t position(int32_t pos)
     {
         return g_queue_link_index(queue, g_queue_peek_nth_link(queue, static_cast<guint>(pos)));
@@ -263,6 +277,7 @@ struct StdImpl {
             digest = mix(digest, e.key);
         return digest;
     }
+    uint64_t walk_inline() { return walk(); } // a walk with no calls already
     int64_t position(int32_t pos)
     {
         cur = std::next(list.begin(), pos);

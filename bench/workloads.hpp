@@ -134,6 +134,13 @@ template <class Impl> struct Walk : Filled<Impl> {
     static int64_t operations(int64_t n) { return n; }
 };
 
+// The same over the public records, with no call per step (walk_links).
+template <class Impl> struct WalkInline : Filled<Impl> {
+    using Filled<Impl>::Filled;
+    void run() { benchmark::DoNotOptimize(this->impl.walk_inline()); }
+    static int64_t operations(int64_t n) { return n; }
+};
+
 // kQueries times: the node at a random position, then that node's position.
 template <class Impl> struct Positions : Filled<Impl> {
     using Filled<Impl>::Filled;
@@ -256,6 +263,7 @@ inline const std::vector<Workload> &rows()
     static const std::vector<Workload> all = {
         on_impls<Build>({"build", "node", sizes}),
         on_impls<Walk>({"walk", "element", sizes}),
+        on_impls<WalkInline>({"walk-inline", "element", sizes}),
         on_impls<Positions>({"positions", "query", sizes}),
         on_impls<Search>({"search", "element compared", sizes}),
         on_impls<Churn>({"churn", "step", sizes}),
