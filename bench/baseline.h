@@ -1,14 +1,12 @@
 /* SPDX-License-Identifier: MIT */
 /*
  * The benchmark's baseline: the list a programmer would write by hand for one
- * program, built as a small shared library of its own so that the benchmark
- * calls it across the same kind of boundary as koList (through the PLT).
- *
- * It offers, call for call, the operations the workloads make on koList, in
- * the plainest C: no handle is tested, the heap is assumed never to refuse,
- * there are no caller allocators or releasers. Each node is the same two heap
- * blocks as a koList node: a record of the size of ko_list_node, then a
- * zero-filled element.
+ * program, a small shared library of its own, so that it is called across the
+ * same kind of boundary as koList (through the PLT). It offers, call for
+ * call, the operations the workloads make on koList, in the plainest C: no
+ * handle is tested, the heap is assumed never to refuse, there are no caller
+ * allocators or releasers. Each node is the same two heap blocks as a koList
+ * node: a record of the size of ko_list_node, then a zero-filled element.
  */
 #ifndef KOLIST_BENCH_BASELINE_H
 #define KOLIST_BENCH_BASELINE_H
@@ -21,8 +19,6 @@ extern "C" {
 
 typedef int32_t (*hand_cmp_fn)(const void *a, const void *b);
 
-struct hand_list;
-struct hand_node;
 typedef struct hand_list hand_list;
 typedef struct hand_node hand_node;
 
