@@ -325,42 +325,26 @@ void print_tables(TableReporter &reporter)
 
 constexpr int64_t kCountedSize = 1'000;
 
-// The instructions callgrind counted, from the "totals:" line of its output.
-double totals(const std::string &path)
-{
-    std::ifstream in(path);
-    std::string line;
-    while (std::getline(in, line))
-        if (line.rfind("totals: ", 0) == 0)
-            return std::stod(line.substr(8));
-    return -1;
-}
-
-// Instructions per operation of one row on one of its columns, from a child
-// process `--count=<row index>/<column index>` (indices into rows()) under
-// callgrind, which prints its number of operations; -1 if it failed.
+// Instructions per operation of a row on a column, from a child process under
+// callgrind, which prints its operations, callgrind the instructions; or -1.
 double per_operation(size_t row, size_t column)
 {
-    char out[] = "/tmp/kolist-callgrind-XXXXXX";
-    int fd = mkstemp(out);
-    if (fd < 0)
-        return -1;
-    close(fd);
-    std::string command = "valgrind --tool=callgrind --collect-atstart=no "
-                          "--toggle-collect=kolist_counted --callgrind-out-file=" +
-                          std::string(out) + " " +
-                          std::filesystem::read_symlink("/proc/self/exe").string() +
-                          " --count=" + std::to_string(row) + "/" + std::to_string(column) +
-                          " 2>/dev/null";
-    long long operations = 0;
+    const std::string command = "valgrind --tool=callgrind --collect-atstart=no "
+                                "--toggle-collect=kolist_counted --callgrind-out-file=/dev/null " +
+                                std::filesystem::read_symlink("/proc/self/exe").string() +
+                                " --count=" + std::to_string(row) + "/" + std::to_string(column) +
+                                " 2>&1";
     FILE *child = popen(command.c_str(), "r");
-    bool read = child != nullptr && std::fscanf(child, "%lld", &operations) == 1;
-    int status = child != nullptr ? pclose(child) : -1;
-    double instructions = totals(out);
-    std::remove(out);
-    if (!read || status != 0 || operations <= 0 || instructions < 0)
+    if (child == nullptr)
         return -1;
-    return instructions / static_cast<double>(operations);
+    double operations = -1, instructions = -1;
+    char line[256];
+    while (std::fgets(line, sizeof line, child) != nullptr)
+        if (std::sscanf(line, "==%*d== Collected : %lf", &instructions) != 1)
+            std::sscanf(line, "%lf", &operations); // valgrind's own lines start with "=="
+    if (pclose(child) != 0 || operations <= 0 || instructions < 0)
+        return -1;
+    return instructions / operations;
 }
 
 // A line for each of rows()[from, to): the instructions per operation of
@@ -389,16 +373,6 @@ std::string count_text(double count)
     return text;
 }
 
-int count_one(const char *cell)
-{
-    size_t row = 0, column = 0;
-    if (std::sscanf(cell, "%zu/%zu", &row, &column) != 2 || row >= rows().size() ||
-        column >= rows()[row].count.size())
-        return 2;
-    std::printf("%lld\n", static_cast<long long>(rows()[row].count[column](kCountedSize)));
-    return 0;
-}
-
 int instruction_table()
 {
     const size_t workload_rows = rows().size() - 1;
@@ -425,10 +399,15 @@ int instruction_table()
 int main(int argc, char **argv)
 {
     using namespace bench;
+    size_t row = 0, column = 0;
     if (argc == 2 && std::strcmp(argv[1], "--instructions") == 0)
         return instruction_table();
-    if (argc == 2 && std::strncmp(argv[1], "--count=", 8) == 0)
-        return count_one(argv[1] + 8);
+    if (argc == 2 && std::sscanf(argv[1], "--count=%zu/%zu", &row, &column) == 2) {
+        if (row >= rows().size() || column >= rows()[row].count.size())
+            return 2;
+        std::printf("%lld\n", static_cast<long long>(rows()[row].count[column](kCountedSize)));
+        return 0;
+    }
     std::vector<char *> args{argv[0]};
     char defaults[][48] = {"--benchmark_repetitions=7", "--benchmark_min_time=0.1",
                            "--benchmark_enable_random_interleaving=true",
