@@ -21,15 +21,12 @@
 
 #include <algorithm>
 #include <bit>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <list>
 #include <map>
-#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -43,6 +40,8 @@ extern "C" [[gnu::noinline, gnu::noipa]] void kolist_counted(void (*run)(void *)
 
 namespace bench {
 namespace {
+
+constexpr int64_t kCountedSize = 1'000;
 
 // ---- Checks before timing --------------------------------------------------
 
@@ -193,137 +192,122 @@ bool checks()
     return same && sorts;
 }
 
-// ---- Table -----------------------------------------------------------------
-
-// Collects the times for the table, the median of a cell's repetitions (or
-// its one run), and shows the usual console lines, of the aggregates only the
-// median and the coefficient of variation.
-class TableReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::pair<std::string, std::string>, double> cells;
-
-    TableReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular) {}
-
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        std::vector<Run> shown;
-        for (const Run &run : runs) {
-            const auto cell = std::make_pair(run.run_name.function_name, run.run_name.args);
-            if (run.run_type != Run::RT_Aggregate && !run.error_occurred)
-                cells.try_emplace(cell, run.GetAdjustedCPUTime());
-            if (run.aggregate_name == "median")
-                cells[cell] = run.GetAdjustedCPUTime();
-            if (run.run_type != Run::RT_Aggregate || run.aggregate_name == "median" ||
-                run.aggregate_name == "cv")
-                shown.push_back(run);
-        }
-        if (!shown.empty())
-            ConsoleReporter::ReportRuns(shown);
-    }
-};
-
-std::string time_text(double ns)
-{
-    const char *unit = "ns";
-    for (const char *next : {"µs", "ms", "s"}) {
-        if (ns < 1000)
-            break;
-        ns /= 1000;
-        unit = next;
-    }
-    char text[32];
-    std::snprintf(text, sizeof text, "%.3g %s", ns, unit);
-    return text;
-}
-
-// A line of a table: a row, its size (or what one operation is) and a figure
-// per column.
+// A line of a table: a row, its size (or what one operation is), its figures.
 struct Line {
     const Workload *row;
     std::string second;
     std::vector<double> figures;
 };
 
-// Prints `lines`, which share their columns, as a markdown table whose second
-// column is headed `second`: each figure as `text` writes it, then the
-// ratios of the rows with `decimals` decimals; the first ratio, the target,
-// is marked over above `over`. Returns how many are over.
-int print_table(const char *second, const std::vector<Line> &lines, std::string (*text)(double),
-                int decimals, double over)
+// A figure as the tables show it: a time in nanoseconds in the unit that
+// fits, or a count with two decimals.
+std::string text(double figure, bool time)
 {
-    if (lines.empty())
-        return 0;
-    const Workload &w = *lines.front().row;
-    std::printf("| workload | %s |", second);
-    for (const char *column : w.columns)
-        std::printf(" %s |", column);
-    for (auto [a, b] : w.ratios)
-        std::printf(" %s / %s |", w.columns[a], w.columns[b]);
-    std::printf("\n|---|---|");
-    for (size_t i = 0; i < w.columns.size() + w.ratios.size(); i++)
-        std::printf("---:|");
-    int overs = 0;
+    const char *unit = "ns";
+    for (const char *next : {"µs", "ms", "s"}) {
+        if (!time || figure < 1000)
+            break;
+        figure /= 1000;
+        unit = next;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, time ? "%.3g %s" : "%.2f", figure, unit);
+    return text;
+}
+
+// Prints `lines` as markdown tables whose second column is headed `second`,
+// a new table where the columns change: each figure, then the row's ratios
+// with `decimals` decimals. The first ratio of the implementations' rows,
+// koList / baseline, is the target: marked over above `over`, and counted.
+void print_tables(const std::vector<Line> &lines, const char *second, bool time, int decimals,
+                  double over, const char *within)
+{
+    const Workload *table = nullptr;
+    int targets = 0, overs = 0;
     for (const Line &line : lines) {
-        std::printf("\n| %s | %s |", line.row->name, line.second.c_str());
+        const Workload &w = *line.row;
+        if (table == nullptr || w.columns != table->columns) {
+            std::printf("%s| workload | %s |", table != nullptr ? "\n\n" : "", second);
+            for (const char *column : w.columns)
+                std::printf(" %s |", column);
+            for (auto [a, b] : w.ratios)
+                std::printf(" %s / %s |", w.columns[a], w.columns[b]);
+            std::printf("\n|---|---|");
+            for (size_t i = 0; i < w.columns.size() + w.ratios.size(); i++)
+                std::printf("---:|");
+            table = &w;
+        }
+        std::printf("\n| %s | %s |", w.name, line.second.c_str());
         for (double figure : line.figures)
-            std::printf(" %s |", text(figure).c_str());
+            std::printf(" %s |", text(figure, time).c_str());
         for (auto [a, b] : w.ratios) {
             const double ratio = line.figures[a] / line.figures[b];
-            const bool is_over = a == w.ratios[0].first && b == w.ratios[0].second && ratio > over;
-            overs += is_over ? 1 : 0;
-            std::printf(" %.*f%s |", decimals, ratio, is_over ? " (over)" : "");
+            const bool target = w.columns[b] == std::string("baseline");
+            targets += target ? 1 : 0;
+            overs += target && ratio > over ? 1 : 0;
+            std::printf(" %.*f%s |", decimals, ratio, target && ratio > over ? " (over)" : "");
         }
     }
-    std::printf("\n");
-    return overs;
+    std::printf("\n\n%d of %d ratios koList / baseline %s.\n", targets - overs, targets, within);
 }
 
-std::string machine()
-{
-    std::ifstream cpuinfo("/proc/cpuinfo");
-    std::string line, model = "?";
-    while (std::getline(cpuinfo, line))
-        if (line.rfind("model name", 0) == 0) {
-            model = line.substr(line.find(':') + 2);
-            break;
-        }
-    return "Machine: " + std::to_string(sysconf(_SC_NPROCESSORS_ONLN)) + " cores (nproc), " +
-           model + ", compiler GCC " + __VERSION__;
-}
+// Keeps each cell's time: the median of its repetitions, or its one run.
+class TableReporter : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> cells; // by name, e.g. "walk/koList/100"
 
-// A line per size of each row of `rows` that was timed in every column: the
-// median times.
-std::vector<Line> timed_lines(TableReporter &reporter, std::span<const Workload> rows)
+    TableReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular) {}
+
+    void ReportRuns(const std::vector<Run> &runs) override
+    {
+        for (const Run &run : runs)
+            if ((run.run_type != Run::RT_Aggregate && !run.error_occurred) ||
+                run.aggregate_name == "median")
+                cells[run.run_name.function_name + "/" + run.run_name.args] =
+                    run.GetAdjustedCPUTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
+int time_tables(int argc, char **argv)
 {
-    std::vector<Line> lines;
-    for (const Workload &w : rows)
+    char defaults[][48] = {"--benchmark_repetitions=7", "--benchmark_min_time=0.1",
+                           "--benchmark_enable_random_interleaving=true",
+                           "--benchmark_display_aggregates_only=true"};
+    std::vector<char *> args{argv[0], defaults[0], defaults[1], defaults[2], defaults[3]};
+    args.insert(args.end(), argv + 1, argv + argc);
+    int count = static_cast<int>(args.size());
+    benchmark::Initialize(&count, args.data());
+    if (benchmark::ReportUnrecognizedArguments(count, args.data()) || !checks())
+        return 1;
+    for (const Workload &w : rows())
+        for (int64_t n : w.sizes)
+            data_for(n); // made now, not between a trimmed heap and a list
+    for (const Workload &w : rows())
+        for (size_t i = 0; i < w.columns.size(); i++)
+            for (int64_t n : w.sizes)
+                benchmark::RegisterBenchmark((std::string(w.name) + "/" + w.columns[i]).c_str(),
+                                             w.time[i])
+                    ->Arg(n)
+                    ->Unit(benchmark::kNanosecond);
+    TableReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+
+    std::vector<Line> lines; // a line per size of each row timed in every column
+    for (const Workload &w : rows())
         for (int64_t n : w.sizes) {
             Line line{&w, std::to_string(n), {}};
             for (const char *column : w.columns)
                 line.figures.push_back(
-                    reporter.cells[{std::string(w.name) + "/" + column, std::to_string(n)}]);
+                    reporter.cells[std::string(w.name) + "/" + column + "/" + line.second]);
             if (std::ranges::all_of(line.figures, [](double ns) { return ns > 0; }))
-                lines.push_back(line); // else filtered out
+                lines.push_back(line);
         }
-    return lines;
+    std::printf("\nMedian CPU time per iteration (target: koList / baseline <= 1.05).\n\n");
+    print_tables(lines, "size", true, 2, 1.05, "within 1.05");
+    return 0;
 }
-
-void print_tables(TableReporter &reporter)
-{
-    std::printf("\n%s\n\nMedian CPU time per iteration (target: koList / baseline <= 1.05).\n\n",
-                machine().c_str());
-    const std::vector<Line> lines = timed_lines(reporter, {rows().begin(), rows().end() - 1});
-    const int over = print_table("size", lines, time_text, 2, 1.05);
-    std::printf("\n%zu of %zu ratios within 1.05.\n", lines.size() - static_cast<size_t>(over),
-                lines.size());
-    std::printf("\nFour sorts of the same data: median CPU time per iteration.\n\n");
-    print_table("size", timed_lines(reporter, {rows().end() - 1, rows().end()}), time_text, 2,
-                INFINITY);
-}
-
-// ---- Instructions ----------------------------------------------------------
-
-constexpr int64_t kCountedSize = 1'000;
 
 // Instructions per operation of a row on a column, from a child process under
 // callgrind, which prints its operations, callgrind the instructions; or -1.
@@ -347,49 +331,24 @@ double per_operation(size_t row, size_t column)
     return instructions / operations;
 }
 
-// A line for each of rows()[from, to): the instructions per operation of
-// each column; false, with a message, when a count failed.
-bool counted_lines(size_t from, size_t to, std::vector<Line> &lines)
+int instruction_tables()
 {
-    for (size_t r = from; r < to; r++) {
-        const Workload &w = rows()[r];
+    std::vector<Line> lines;
+    for (const Workload &w : rows()) {
         lines.push_back({&w, w.per, {}});
         for (size_t i = 0; i < w.columns.size(); i++) {
-            lines.back().figures.push_back(per_operation(r, i));
+            lines.back().figures.push_back(per_operation(lines.size() - 1, i));
             if (lines.back().figures.back() < 0) {
                 std::fprintf(stderr, "counting %s on %s failed (is valgrind installed?)\n",
                              w.name, w.columns[i]);
-                return false;
+                return 1;
             }
         }
     }
-    return true;
-}
-
-std::string count_text(double count)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f", count);
-    return text;
-}
-
-int instruction_table()
-{
-    const size_t workload_rows = rows().size() - 1;
-    std::vector<Line> lines, sorts;
-    if (!counted_lines(0, workload_rows, lines) ||
-        !counted_lines(workload_rows, rows().size(), sorts))
-        return 1;
     std::printf("Instructions per operation (valgrind --tool=callgrind, n = %lld, one run "
                 "each).\n\n",
                 static_cast<long long>(kCountedSize));
-    // Over: above 1 at the table's three decimals.
-    const int over = print_table("per", lines, count_text, 3, 1.0005);
-    std::printf("\n%zu of %zu workloads at or below the baseline (ratio 1.000 or less).\n",
-                lines.size() - static_cast<size_t>(over), lines.size());
-    std::printf("\nFour sorts of the same data: instructions per operation (n = %lld).\n\n",
-                static_cast<long long>(kCountedSize));
-    print_table("per", sorts, count_text, 3, INFINITY);
+    print_tables(lines, "per", false, 3, 1.0005, "at or below 1.000"); // at three decimals
     return 0;
 }
 
@@ -401,40 +360,11 @@ int main(int argc, char **argv)
     using namespace bench;
     size_t row = 0, column = 0;
     if (argc == 2 && std::strcmp(argv[1], "--instructions") == 0)
-        return instruction_table();
-    if (argc == 2 && std::sscanf(argv[1], "--count=%zu/%zu", &row, &column) == 2) {
-        if (row >= rows().size() || column >= rows()[row].count.size())
-            return 2;
-        std::printf("%lld\n", static_cast<long long>(rows()[row].count[column](kCountedSize)));
-        return 0;
-    }
-    std::vector<char *> args{argv[0]};
-    char defaults[][48] = {"--benchmark_repetitions=7", "--benchmark_min_time=0.1",
-                           "--benchmark_enable_random_interleaving=true",
-                           "--benchmark_display_aggregates_only=true"};
-    for (char *flag : defaults)
-        args.push_back(flag);
-    args.insert(args.end(), argv + 1, argv + argc);
-    int count = static_cast<int>(args.size());
-    benchmark::Initialize(&count, args.data());
-    if (benchmark::ReportUnrecognizedArguments(count, args.data()))
-        return 1;
-
-    if (!checks())
-        return 1;
-    for (const Workload &w : rows())
-        for (int64_t n : w.sizes)
-            data_for(n); // made now, not between a trimmed heap and a list
-    for (const Workload &w : rows())
-        for (size_t i = 0; i < w.columns.size(); i++)
-            for (int64_t n : w.sizes)
-                benchmark::RegisterBenchmark((std::string(w.name) + "/" + w.columns[i]).c_str(),
-                                             w.time[i])
-                    ->Arg(n)
-                    ->Unit(benchmark::kNanosecond);
-    TableReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    print_tables(reporter);
-    benchmark::Shutdown();
+        return instruction_tables();
+    if (argc != 2 || std::sscanf(argv[1], "--count=%zu/%zu", &row, &column) != 2)
+        return time_tables(argc, argv);
+    if (row >= rows().size() || column >= rows()[row].count.size())
+        return 2;
+    std::printf("%lld\n", static_cast<long long>(rows()[row].count[column](kCountedSize)));
     return 0;
 }
