@@ -15,14 +15,14 @@
 //                as in koList. GQueue keeps no cursor: the caller's GList
 //                pointer is one, moved by hand, and GLib fixes none up.
 //   StdImpl      std::list<Elem>, the nearest standard alternative (one block
-//                per node, element stored inline).
+//                per node, element stored inline); its sort, std::list::sort,
+//                is given a lambda, as ko::list::sort is.
 //
 // Each offers: push_back, walk, walk_inline, position, search, rewind, churn,
 // refill, sort.
 //
 // Beside them, KoCppImpl is koList through its C++ interface, ko::list<Elem>,
-// with only what the sort table needs (push_back, refill): that table sorts it
-// with ko::list::sort (workloads.hpp).
+// with only what the sort table needs, ko::list::sort among it.
 #pragma once
 
 #include <glib.h>
@@ -41,7 +41,6 @@ namespace bench {
 struct Elem {
     int32_t key;
     int32_t payload[3];
-    friend bool operator==(const Elem &, const Elem &) = default;
 };
 
 inline int32_t key_of(const void *data) { return static_cast<const Elem *>(data)->key; }
@@ -265,9 +264,12 @@ struct GQueueImpl {
     void sort(ko_list_cmp_fn) { g_queue_sort(queue, gqueue_difference, nullptr); }
 };
 
-struct StdImpl {
-    std::list<Elem> list;
-    std::list<Elem>::iterator cur;
+// What the C++ lists share: the elements are values inside the nodes, and
+// their merge sorts are given a lambda, which they call directly.
+inline constexpr auto key_less = [](const Elem &a, const Elem &b) { return a.key < b.key; };
+
+template <class List> struct Values {
+    List list;
 
     void push_back(int32_t key) { list.push_back(Elem{key, {}}); }
     uint64_t walk()
@@ -277,6 +279,19 @@ struct StdImpl {
             digest = mix(digest, e.key);
         return digest;
     }
+    void refill(const int32_t *keys)
+    {
+        for (Elem &e : list)
+            e.key = *keys++;
+    }
+    void sort(ko_list_cmp_fn) { list.sort(key_less); }
+};
+
+using KoCppImpl = Values<ko::list<Elem>>;
+
+struct StdImpl : Values<std::list<Elem>> {
+    std::list<Elem>::iterator cur;
+
     uint64_t walk_inline() { return walk(); } // a walk with no calls already
     int64_t position(int32_t pos)
     {
@@ -305,27 +320,6 @@ struct StdImpl {
             if (cur == list.end())
                 cur = list.begin();
         }
-    }
-    void refill(const int32_t *keys)
-    {
-        for (Elem &e : list)
-            e.key = *keys++;
-    }
-    void sort(ko_list_cmp_fn cmp)
-    {
-        // std::list::sort is a merge sort, O(n log n): not the same algorithm.
-        list.sort([cmp](const Elem &a, const Elem &b) { return cmp(&a, &b) < 0; });
-    }
-};
-
-struct KoCppImpl {
-    ko::list<Elem> list;
-
-    void push_back(int32_t key) { list.push_back(Elem{key, {}}); }
-    void refill(const int32_t *keys)
-    {
-        for (Elem &e : list)
-            e.key = *keys++;
     }
 };
 

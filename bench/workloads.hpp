@@ -174,28 +174,13 @@ template <class Impl> struct Churn : Filled<Impl> {
 // Sort random data, refilled before every timed run. Counted per element:
 // the sorts compared make different numbers of comparisons (n(n-1)/2 for the
 // exchange sorts of koList's C API and the baseline, about n*log2(n) for the
-// merge sorts of GQueue and std::list).
+// merge sorts of ko::list, GQueue and std::list).
 template <class Impl> struct Sort : Filled<Impl> {
     explicit Sort(const Data &data) : Filled<Impl>(data, true) {}
     void reset() { this->impl.refill(this->d.wide.data()); }
     void run() { this->impl.sort(cmp); }
     static int64_t operations(int64_t n) { return n; }
     const ko_list_cmp_fn cmp = cmp_difference;
-};
-
-// ---- Four sorts ------------------------------------------------------------
-//
-// The sort workload's data in ascending keys: by ko::list::sort and by
-// std::list::sort, the C++ merge sorts, both given this lambda, which they
-// call directly; by g_queue_sort (Sort<GQueueImpl>), GLib's merge sort, and
-// by ko_list_sort (Sort<KoImpl>), the C API's exchange sort, both given their
-// comparison through a pointer.
-
-inline constexpr auto key_less = [](const Elem &a, const Elem &b) { return a.key < b.key; };
-
-template <class Impl> struct SortLess : Sort<Impl> {
-    using Sort<Impl>::Sort;
-    void run() { this->impl.list.sort(key_less); }
 };
 
 // ---- Measuring -------------------------------------------------------------
@@ -268,7 +253,7 @@ inline const std::vector<Workload> &rows()
         on_impls<Search>({"search", "element compared", sizes}),
         on_impls<Churn>({"churn", "step", sizes}),
         on_impls<Sort>({"sort", "element", {1'000, 4'000}}),
-        row<SortLess<KoCppImpl>, SortLess<StdImpl>, Sort<GQueueImpl>, Sort<KoImpl>>(
+        row<Sort<KoCppImpl>, Sort<StdImpl>, Sort<GQueueImpl>, Sort<KoImpl>>(
             {"sorts", "element", {1'000, 4'000},
              {"ko::list::sort", "std::list::sort", "g_queue_sort", "ko_list_sort"},
              {{0, 1}, {0, 2}, {3, 0}}}),
