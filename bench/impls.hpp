@@ -19,7 +19,7 @@
 //                is given a lambda, as ko::list::sort is.
 //
 // Each offers: push_back, walk, walk_inline, position, search, rewind, churn,
-// refill, sort.
+// sort.
 //
 // Beside them, KoCppImpl is koList through its C++ interface, ko::list<Elem>,
 // with only what the sort table needs, ko::list::sort among it.
@@ -122,11 +122,6 @@ struct KoImpl {
                 ko_list_get_first(list);
         }
     }
-    void refill(const int32_t *keys)
-    {
-        for (ko_list_node *n = ko_list_get_first(list); n != nullptr; n = ko_list_get_next(list))
-            set_key(ko_list_node_get_data(n), *keys++);
-    }
     void sort(ko_list_cmp_fn cmp) { ko_list_sort(list, cmp); }
 };
 
@@ -178,11 +173,6 @@ struct BaselineImpl {
             if (hand_current(list) == nullptr)
                 hand_first(list);
         }
-    }
-    void refill(const int32_t *keys)
-    {
-        for (hand_node *n = hand_first(list); n != nullptr; n = hand_next(list))
-            set_key(hand_data(n), *keys++);
     }
     void sort(ko_list_cmp_fn cmp) { hand_sort(list, cmp); }
 };
@@ -256,11 +246,6 @@ struct GQueueImpl {
             g_queue_delete_link(queue, gone);
         }
     }
-    void refill(const int32_t *keys)
-    {
-        for (GList *l = queue->head; l != nullptr; l = l->next)
-            set_key(l->data, *keys++);
-    }
     void sort(ko_list_cmp_fn) { g_queue_sort(queue, gqueue_difference, nullptr); }
 };
 
@@ -278,11 +263,6 @@ template <class List> struct Values {
         for (const Elem &e : list)
             digest = mix(digest, e.key);
         return digest;
-    }
-    void refill(const int32_t *keys)
-    {
-        for (Elem &e : list)
-            e.key = *keys++;
     }
     void sort(ko_list_cmp_fn) { list.sort(key_less); }
 };

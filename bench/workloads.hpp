@@ -24,6 +24,7 @@
 #include <cstdio>
 #include <iterator>
 #include <map>
+#include <memory>
 #include <random>
 #include <string>
 #include <utility>
@@ -79,50 +80,40 @@ inline const Data &data_for(int64_t n)
     return d;
 }
 
-// Every workload starts from a trimmed heap, so that the nodes of a list are
-// laid out in the order they are made, whatever ran before: otherwise the
-// free chunks left by an earlier workload (up to 10^6 nodes scattered by the
-// churn) decide the walking speed more than the code does.
-inline void fresh_heap() { malloc_trim(0); }
-
+// Lists are made on a trimmed heap, their nodes laid out in the order made:
+// else the free chunks of an earlier workload (up to 10^6 nodes scattered by
+// the churn) decide the walking speed more than the code does.
 template <class Impl> void fill(Impl &impl, const std::vector<int32_t> &keys)
 {
+    malloc_trim(0);
     for (int32_t key : keys)
         impl.push_back(key);
 }
 
-// ---- Workloads -----------------------------------------------------------
+// ---- Workloads -------------------------------------------------------------
 
 // Make n nodes, fill and append them, then release the whole list.
-template <class Impl> class Build {
-public:
-    explicit Build(const Data &d) : keys_(d.keys)
+template <class Impl> struct Build {
+    explicit Build(const Data &data) : d(data)
     {
-        fresh_heap();
         // The pages are mapped and the chunks wait in the heap, so a run
         // measures the allocator and the list, not first-touch faults.
         Impl warm;
-        fill(warm, keys_);
+        fill(warm, d.keys);
     }
     void run()
     {
         Impl impl;
-        fill(impl, keys_);
+        for (int32_t key : d.keys)
+            impl.push_back(key);
     }
     static int64_t operations(int64_t n) { return n; }
-
-private:
-    const std::vector<int32_t> &keys_;
+    const Data &d;
 };
 
-// The state the other workloads start from: a list of the size's keys (or
-// of its sort input), made on a trimmed heap.
+// The state the other workloads start from: a list of the size's keys.
 template <class Impl> struct Filled {
-    explicit Filled(const Data &data, bool wide = false) : d(data)
-    {
-        fresh_heap();
-        fill(impl, wide ? d.wide : d.keys);
-    }
+    explicit Filled(const Data &data) : d(data) { fill(impl, d.keys); }
     const Data &d;
     Impl impl;
 };
@@ -171,15 +162,21 @@ template <class Impl> struct Churn : Filled<Impl> {
     static int64_t operations(int64_t) { return kSteps; }
 };
 
-// Sort random data, refilled before every timed run. Counted per element:
-// the sorts compared make different numbers of comparisons (n(n-1)/2 for the
-// exchange sorts of koList's C API and the baseline, about n*log2(n) for the
-// merge sorts of ko::list, GQueue and std::list).
-template <class Impl> struct Sort : Filled<Impl> {
-    explicit Sort(const Data &data) : Filled<Impl>(data, true) {}
-    void reset() { this->impl.refill(this->d.wide.data()); }
-    void run() { this->impl.sort(cmp); }
+// Sort random data, on a list made anew before every timed run. Counted per
+// element, as the sorts make different numbers of comparisons: n(n-1)/2 the
+// exchange sorts (koList's C API, the baseline), about n*log2(n) the others.
+template <class Impl> struct Sort {
+    explicit Sort(const Data &data) : d(data) { reset(); }
+    void reset()
+    {
+        impl.reset(); // first, so that fill() trims the heap of its nodes
+        impl = std::make_unique<Impl>();
+        fill(*impl, d.wide);
+    }
+    void run() { impl->sort(cmp); }
     static int64_t operations(int64_t n) { return n; }
+    const Data &d;
+    std::unique_ptr<Impl> impl;
     const ko_list_cmp_fn cmp = cmp_difference;
 };
 
