@@ -71,24 +71,20 @@ template <class Impl> std::vector<uint64_t> results(const Data &d)
     return out;
 }
 
-// Heap bytes in use per node after making n nodes (chunk headers included).
-template <class Impl> double heap_per_node(int32_t n)
+// Heap bytes in use per node of a list of `keys` (chunk headers included).
+template <class Impl> double heap_per_node(const std::vector<int32_t> &keys)
 {
     const size_t before = mallinfo2().uordblks;
     Impl impl;
-    for (int32_t i = 0; i < n; i++)
-        impl.push_back(i);
-    return static_cast<double>(mallinfo2().uordblks - before) / n;
+    fill(impl, keys);
+    return static_cast<double>(mallinfo2().uordblks - before) / static_cast<double>(keys.size());
 }
 
 bool checks()
 {
-    // First, before any GList link is freed into GLib's slice allocator,
-    // which would serve the next ones from its caches, unseen here; on enough
-    // nodes that its first slabs and caches weigh little.
-    const int32_t nodes = 100'000;
-    const double heap[] = {heap_per_node<KoImpl>(nodes), heap_per_node<BaselineImpl>(nodes),
-                           heap_per_node<GQueueImpl>(nodes), heap_per_node<StdImpl>(nodes)};
+    const std::vector<int32_t> &keys = data_for(10'000).keys;
+    const double heap[] = {heap_per_node<KoImpl>(keys), heap_per_node<BaselineImpl>(keys),
+                           heap_per_node<GQueueImpl>(keys), heap_per_node<StdImpl>(keys)};
     std::printf("Heap bytes per node (mallinfo2, 16-byte element): koList %.1f, baseline %.1f, "
                 "GQueue %.1f, std::list %.1f\n",
                 heap[0], heap[1], heap[2], heap[3]);
@@ -181,6 +177,11 @@ public:
 
 int time_tables(int argc, char **argv)
 {
+    // GLib's slice allocator would keep freed GList links in caches whose pages
+    // pin the heap, scattering the lists made after them. GLib reads G_SLICE
+    // as it loads; under valgrind it allocates links with malloc anyway.
+    if (std::getenv("G_SLICE") == nullptr && setenv("G_SLICE", "always-malloc", 1) == 0)
+        execv("/proc/self/exe", argv);
     char defaults[][48] = {"--benchmark_repetitions=7", "--benchmark_min_time=0.1",
                            "--benchmark_enable_random_interleaving=true",
                            "--benchmark_display_aggregates_only=true"};
