@@ -1,19 +1,13 @@
 // SPDX-License-Identifier: MIT
-// koList benchmark: each workload (workloads.hpp) runs, in the same binary and
-// run, on koList, on the hand-written baseline library, on GLib's GQueue and
-// on std::list, see impls.hpp; a table of its own sets four sorts of the same
-// data side by side (ko::list::sort, std::list::sort, g_queue_sort and
-// ko_list_sort). Two modes:
-//
+// koList benchmark: each workload (workloads.hpp) on koList, the baseline,
+// GQueue and std::list (impls.hpp), and a table of four sorts. Two measures:
 //  - by default, wall time: Google Benchmark, 7 repetitions of at least 0.1 s
-//    each, randomly interleaved, median kept (any --benchmark_* flag on the
-//    command line overrides these), then both tables of median CPU times per
-//    iteration with their ratios;
-//  - with --instructions, both tables in instructions per operation: each
-//    cell runs once, at n = kCountedSize, in a process of its own
-//    (--count=<row>/<column>) under valgrind's callgrind, which counts only
-//    inside kolist_counted(): the run and everything it calls, the heap
-//    included, not the preparation. The counts do not depend on the load.
+//    each, randomly interleaved (any --benchmark_* flag overrides these), and
+//    the median CPU time per iteration;
+//  - with --instructions, instructions per operation: each cell runs once, at
+//    n = kCountedSize, in a process of its own (--count=<row>/<column>) under
+//    valgrind's callgrind, which counts only inside kolist_counted(): the run
+//    and everything it calls, the heap included, not the preparation.
 
 #include <benchmark/benchmark.h>
 #include <malloc.h>
@@ -26,22 +20,14 @@
 #include <filesystem>
 #include <map>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "workloads.hpp"
-
-extern "C" [[gnu::noinline, gnu::noipa]] void kolist_counted(void (*run)(void *), void *work)
-{
-    run(work);
-}
 
 namespace bench {
 namespace {
 
 constexpr int64_t kCountedSize = 1'000;
-
-// ---- Checks before timing --------------------------------------------------
 
 // The digest of `keys` in a list of the Impl, sorted by its sort.
 template <class Impl> uint64_t sorted(const std::vector<int32_t> &keys)

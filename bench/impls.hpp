@@ -1,32 +1,19 @@
 // SPDX-License-Identifier: MIT
-// The implementations the benchmark compares, behind one interface so that
-// every workload (workloads.hpp) is written once:
-//
-//   KoImpl       koList, through its public API only: the library under test.
-//   BaselineImpl the baseline: the same work written by hand in plain C
-//                (baseline.c), built as a shared library of its own and called
-//                through the same kind of boundary as koList, one call for
-//                each koList call, with the same heap blocks per node (a
-//                record of the size of ko_list_node plus a zero-filled
-//                element) and the same comparison calls through a pointer.
-//   GQueueImpl   GLib's GQueue, which a C programmer would take instead: a
-//                GList link per element (from GLib's slice allocator) whose
-//                pointer is the element, a zero-filled heap block of its own
-//                as in koList. GQueue keeps no cursor: the caller's GList
-//                pointer is one, moved by hand, and GLib fixes none up.
-//   StdImpl      std::list<Elem>, the nearest standard alternative (one block
-//                per node, element stored inline); its sort, std::list::sort,
-//                is given a lambda, as ko::list::sort is.
-//
-// Each offers: push_back, walk, walk_inline, position, search, rewind, churn,
-// sort.
-//
-// Beside them, KoCppImpl is koList through its C++ interface, ko::list<Elem>,
-// with only what the sort table needs, ko::list::sort among it.
+// The lists the benchmark compares, behind one interface (push_back, walk,
+// walk_inline, position, search, rewind, churn, sort), so that each workload
+// (workloads.hpp) is written once:
+//   KoImpl       koList through its C API: the library under test;
+//   BaselineImpl the same calls to baseline.c, the list written by hand;
+//   GQueueImpl   GLib's GQueue, each element a zero-filled block of its own
+//                as in koList; GQueue keeps no cursor, so the caller's GList
+//                pointer is one, which GLib never fixes up;
+//   StdImpl      std::list<Elem>, one block per node with the element inside;
+//   KoCppImpl    koList through ko::list<Elem>, for the sort table only.
 #pragma once
 
 #include <glib.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <iterator>
 #include <list>
@@ -46,10 +33,9 @@ struct Elem {
 inline int32_t key_of(const void *data) { return static_cast<const Elem *>(data)->key; }
 inline void set_key(void *data, int32_t key) { static_cast<Elem *>(data)->key = key; }
 
-// One step of the churn workload: insert an element before or after the
-// cursor, move the cursor by `delta` (stopping at an end), then unlink and
-// release the node under the cursor (which moves on to its successor, or to
-// the first node when it was the tail).
+// A churn step: insert before or after the cursor, move it by `delta`
+// (stopping at an end), then unlink and release the node under it, the
+// cursor moving on to its successor (to the first node after the tail).
 struct Step {
     int32_t key;
     int32_t delta;
@@ -72,12 +58,15 @@ template <class Node> uint64_t walk_links(const Node *n)
     return digest;
 }
 
-struct KoImpl {
-    ko_list *list = ko_list_new(sizeof(Elem), nullptr, nullptr, nullptr);
+// The C lists are owned through a pointer, which a copy would free twice.
+struct Owner {
+    Owner() = default;
+    Owner(const Owner &) = delete;
+    Owner &operator=(const Owner &) = delete;
+};
 
-    KoImpl() = default;
-    KoImpl(const KoImpl &) = delete;
-    KoImpl &operator=(const KoImpl &) = delete;
+struct KoImpl : Owner {
+    ko_list *list = ko_list_new(sizeof(Elem), nullptr, nullptr, nullptr);
     ~KoImpl() { ko_list_free(list); }
 
     void push_back(int32_t key)
@@ -127,12 +116,8 @@ struct KoImpl {
 
 static_assert(sizeof(hand_node) == sizeof(ko_list_node), "the same node record size");
 
-struct BaselineImpl {
+struct BaselineImpl : Owner {
     hand_list *list = hand_new(sizeof(Elem));
-
-    BaselineImpl() = default;
-    BaselineImpl(const BaselineImpl &) = delete;
-    BaselineImpl &operator=(const BaselineImpl &) = delete;
     ~BaselineImpl() { hand_free(list); }
 
     void push_back(int32_t key)
@@ -184,13 +169,9 @@ inline gint gqueue_difference(gconstpointer a, gconstpointer b, gpointer)
     return key_of(a) - key_of(b);
 }
 
-struct GQueueImpl {
+struct GQueueImpl : Owner {
     GQueue *queue = g_queue_new();
     GList *cur = nullptr;
-
-    GQueueImpl() = default;
-    GQueueImpl(const GQueueImpl &) = delete;
-    GQueueImpl &operator=(const GQueueImpl &) = delete;
     ~GQueueImpl() { g_queue_free_full(queue, g_free); }
 
     static Elem *element(int32_t key)
@@ -280,12 +261,9 @@ struct StdImpl : Values<std::list<Elem>> {
     }
     int64_t search(ko_list_cmp_fn cmp, const Elem *key)
     {
-        int64_t found = 0;
-        for (auto it = list.begin(); it != list.end(); ++it)
-            found += cmp(&*it, key) == 0;
-        for (auto it = list.rbegin(); it != list.rend(); ++it)
-            found += cmp(&*it, key) == 0;
-        return found;
+        auto match = [cmp, key](const Elem &e) { return cmp(&e, key) == 0; };
+        return std::count_if(list.begin(), list.end(), match) +
+               std::count_if(list.rbegin(), list.rend(), match);
     }
     void rewind() { cur = list.begin(); }
     void churn(const Step *steps, size_t count)

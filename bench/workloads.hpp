@@ -1,32 +1,20 @@
 // SPDX-License-Identifier: MIT
-// The benchmark's workloads, each written once for the implementations
-// of impls.hpp and measured two ways by the benchmark program: timed by
-// Google Benchmark and counted in instructions under callgrind (bench.cpp).
-//
-// A workload is a class template over the implementation:
-//  - its constructor takes the data for a size and prepares, unmeasured, the
-//    state a run starts from;
-//  - reset(), where there is one, restores that state, unmeasured, before
-//    every timed run;
-//  - run() is the measured work;
-//  - operations(n) is how many operations one run on n elements makes: the
-//    instruction count is given per operation.
-// To add a workload, write its class template below and list it in rows().
-// The sort table's row is a workload too, whose columns are four sorts
-// (ko::list::sort, std::list::sort, g_queue_sort, ko_list_sort) instead of
-// the implementations.
+// The benchmark's workloads, each a class template over the implementations
+// of impls.hpp, timed and counted by bench.cpp. Its constructor takes the data
+// for a size and prepares, unmeasured, the state a run starts from; reset(),
+// where there is one, restores that state, unmeasured, before every timed
+// run; run() is the measured work; operations(n) is how many operations one
+// run on n elements makes (instructions are counted per operation). To add a
+// workload, write its class template below and list it in rows().
 #pragma once
 
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
 #include <cstdint>
-#include <cstdio>
-#include <iterator>
 #include <map>
 #include <memory>
 #include <random>
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -50,34 +38,33 @@ constexpr int32_t kSearchKey = 7;
     return key_of(a) - key_of(b);
 }
 
+// The same pseudo-random data for every implementation of a size.
 struct Data {
+    explicit Data(int64_t n)
+    {
+        std::mt19937 rng(static_cast<uint32_t>(n));
+        auto below = [&rng](int64_t bound) {
+            return static_cast<int32_t>(rng() % static_cast<uint64_t>(bound));
+        };
+        for (int64_t i = 0; i < n; i++) {
+            keys.push_back(below(kKeys));
+            wide.push_back(below(1 << 20));
+        }
+        for (size_t i = 0; i < kQueries; i++)
+            positions.push_back(below(n));
+        for (size_t i = 0; i < kSteps; i++)
+            steps.push_back(Step{below(kKeys), below(33) - 16, below(2) == 1});
+    }
     std::vector<int32_t> keys;      // list contents
     std::vector<int32_t> wide;      // sort input, random below 2^20
     std::vector<int32_t> positions; // random positions below n
     std::vector<Step> steps;        // churn steps
 };
 
-// The same pseudo-random data for every implementation of a size.
 inline const Data &data_for(int64_t n)
 {
     static std::map<int64_t, Data> cache;
-    auto [it, fresh] = cache.try_emplace(n);
-    Data &d = it->second;
-    if (fresh) {
-        std::mt19937 rng(static_cast<uint32_t>(n));
-        auto below = [&rng](int64_t bound) {
-            return static_cast<int32_t>(rng() % static_cast<uint64_t>(bound));
-        };
-        for (int64_t i = 0; i < n; i++) {
-            d.keys.push_back(below(kKeys));
-            d.wide.push_back(below(1 << 20));
-        }
-        for (size_t i = 0; i < kQueries; i++)
-            d.positions.push_back(below(n));
-        for (size_t i = 0; i < kSteps; i++)
-            d.steps.push_back(Step{below(kKeys), below(33) - 16, below(2) == 1});
-    }
-    return d;
+    return cache.try_emplace(n, n).first->second;
 }
 
 // Lists are made on a trimmed heap, their nodes laid out in the order made:
@@ -89,8 +76,6 @@ template <class Impl> void fill(Impl &impl, const std::vector<int32_t> &keys)
     for (int32_t key : keys)
         impl.push_back(key);
 }
-
-// ---- Workloads -------------------------------------------------------------
 
 // Make n nodes, fill and append them, then release the whole list.
 template <class Impl> struct Build {
@@ -118,18 +103,16 @@ template <class Impl> struct Filled {
     Impl impl;
 };
 
-// First to last, reading each element.
+// First to last, reading each element: through calls, or inline over the
+// public records (walk_links).
 template <class Impl> struct Walk : Filled<Impl> {
     using Filled<Impl>::Filled;
     void run() { benchmark::DoNotOptimize(this->impl.walk()); }
     static int64_t operations(int64_t n) { return n; }
 };
-
-// The same over the public records, with no call per step (walk_links).
-template <class Impl> struct WalkInline : Filled<Impl> {
-    using Filled<Impl>::Filled;
+template <class Impl> struct WalkInline : Walk<Impl> {
+    using Walk<Impl>::Walk;
     void run() { benchmark::DoNotOptimize(this->impl.walk_inline()); }
-    static int64_t operations(int64_t n) { return n; }
 };
 
 // kQueries times: the node at a random position, then that node's position.
@@ -180,8 +163,6 @@ template <class Impl> struct Sort {
     const ko_list_cmp_fn cmp = cmp_difference;
 };
 
-// ---- Measuring -------------------------------------------------------------
-
 // Times a workload on the size given as the benchmark's argument.
 template <class Work> void timed(benchmark::State &state)
 {
@@ -197,11 +178,13 @@ template <class Work> void timed(benchmark::State &state)
     }
 }
 
-// Calls run(work). Callgrind counts only inside this function (bench.cpp).
-extern "C" void kolist_counted(void (*run)(void *), void *work);
+// Calls run(work). Callgrind counts only inside this function.
+extern "C" [[gnu::noinline, gnu::noipa]] inline void kolist_counted(void (*run)(void *), void *work)
+{
+    run(work);
+}
 
-// Prepares a workload on n elements, runs it once inside kolist_counted()
-// and returns its number of operations.
+// Prepares a workload on n elements, runs it once inside kolist_counted().
 template <class Work> int64_t counted(int64_t n)
 {
     Work work(data_for(n));
@@ -237,8 +220,9 @@ template <template <class> class Work> Workload on_impls(Workload names)
 }
 
 // Every row, in table order: the workloads on the implementations, then the
-// sort table's, the sort workload by the four sorts, with ko::list::sort's
-// ratio to each of the other merge sorts and ko_list_sort's to it.
+// sort table's, whose columns are four sorts of the sort workload's data,
+// with ko::list::sort's ratio to each of the other merge sorts and
+// ko_list_sort's to it.
 inline const std::vector<Workload> &rows()
 {
     const std::vector<int64_t> sizes = {100, 10'000, 1'000'000};
