@@ -1,8 +1,7 @@
 /* SPDX-License-Identifier: MIT */
 /*
  * The hand-written baseline list (see baseline.h). Its internal steps are
- * static functions, so the library calls itself directly. It is C that also
- * compiles as C++, for the benchmark's inlined copy.
+ * static functions, so the library calls itself directly.
  */
 #include "baseline.h"
 
@@ -10,20 +9,9 @@
 
 hand_list *hand_new(int32_t size)
 {
-    hand_list *list = (hand_list *)malloc(sizeof *list);
-    list->first = NULL;
-    list->tail = NULL;
-    list->cur = NULL;
-    list->found = NULL;
-    list->size = size;
-    list->backward = 0;
+    hand_list *list = malloc(sizeof *list);
+    *list = (hand_list){.size = size};
     return list;
-}
-
-static void release(hand_node *node)
-{
-    free(node->data);
-    free(node);
 }
 
 void hand_free(hand_list *list)
@@ -31,14 +19,15 @@ void hand_free(hand_list *list)
     hand_node *next;
     for (hand_node *node = list->first; node != NULL; node = next) {
         next = node->next;
-        release(node);
+        free(node->data);
+        free(node);
     }
     free(list);
 }
 
 hand_node *hand_node_new(hand_list *list)
 {
-    hand_node *node = (hand_node *)malloc(sizeof *node);
+    hand_node *node = malloc(sizeof *node);
     node->owner = list;
     node->attached = 0;
     node->data = calloc(1, (size_t)list->size);
@@ -52,7 +41,8 @@ void *hand_data(const hand_node *node)
 
 void hand_node_free(hand_node *node)
 {
-    release(node);
+    free(node->data);
+    free(node);
 }
 
 static void link_between(hand_list *list, hand_node *node, hand_node *prev, hand_node *next)

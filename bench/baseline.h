@@ -1,32 +1,24 @@
 /* SPDX-License-Identifier: MIT */
 /*
  * The benchmark's baseline: the list a programmer would write by hand for one
- * program, built as a small shared library of its own so that the benchmark
- * calls it across the same kind of boundary as koList (through the PLT).
- *
- * It offers, call for call, the operations the workloads make on koList, in
- * the plainest C: no handle is tested, the heap is assumed never to refuse,
- * there are no caller allocators or releasers. Each node is the same two heap
- * blocks as a koList node: a record of the size of ko_list_node, then a
- * zero-filled element.
- *
- * The benchmark also compiles baseline.c into itself, inside a C++ namespace
- * and with KOLIST_BENCH_FLOOR defined (impls.hpp): there the declarations
- * below have C++ linkage, so that copy has names of its own.
+ * program, a small shared library of its own, so that it is called across the
+ * same kind of boundary as koList (through the PLT). It offers, call for
+ * call, the operations the workloads make on koList, in the plainest C: no
+ * handle is tested, the heap is assumed never to refuse, there are no caller
+ * allocators or releasers. Each node is the same two heap blocks as a koList
+ * node: a record of the size of ko_list_node, then a zero-filled element.
  */
 #ifndef KOLIST_BENCH_BASELINE_H
 #define KOLIST_BENCH_BASELINE_H
 
 #include <stdint.h>
 
-#if defined(__cplusplus) && !defined(KOLIST_BENCH_FLOOR)
+#ifdef __cplusplus
 extern "C" {
 #endif
 
 typedef int32_t (*hand_cmp_fn)(const void *a, const void *b);
 
-struct hand_list;
-struct hand_node;
 typedef struct hand_list hand_list;
 typedef struct hand_node hand_node;
 
@@ -80,7 +72,7 @@ hand_node *hand_search_next(hand_list *list, hand_cmp_fn cmp, const void *key);
 /* The same exchange sort as koList's: cmp(earlier, later) > 0 swaps data. */
 void hand_sort(hand_list *list, hand_cmp_fn cmp);
 
-#if defined(__cplusplus) && !defined(KOLIST_BENCH_FLOOR)
+#ifdef __cplusplus
 }
 #endif
 

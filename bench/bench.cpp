@@ -1,36 +1,25 @@
 // SPDX-License-Identifier: MIT
-// koList benchmark: each workload (workloads.hpp) runs, in the same binary and
-// run, on koList, on the hand-written baseline library, on the same steps
-// inlined (the floor) and on std::list, see impls.hpp. At the end it prints a
-// markdown table of median CPU times per iteration and the ratio koList /
-// baseline, then the table of three sorts of the same data (ko::list::sort,
-// std::list::sort and ko_list_sort) with the ratios ko::list::sort /
-// std::list::sort and ko_list_sort / ko::list::sort.
-//
-// Defaults (any --benchmark_* flag on the command line overrides them):
-// 7 repetitions of at least 0.1 s each, randomly interleaved, median kept.
-//
-// With --instructions instead, it prints the same two tables in instructions
-// per operation counted under callgrind (count.cpp).
+// koList benchmark: each workload (workloads.hpp) on koList, the baseline,
+// GQueue and std::list (impls.hpp), and a table of four sorts. Two measures:
+//  - by default, wall time: Google Benchmark, 7 repetitions of at least 0.1 s
+//    each, randomly interleaved (any --benchmark_* flag overrides these), and
+//    the median CPU time per iteration;
+//  - with --instructions, instructions per operation: each cell runs once, at
+//    n = kCountedSize, in a process of its own (--count=<row>/<column>) under
+//    valgrind's callgrind, which counts only inside kolist_counted(): the run
+//    and everything it calls, the heap included, not the preparation.
 
 #include <benchmark/benchmark.h>
-#include <dlfcn.h>
 #include <malloc.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <bit>
-#include <chrono>
-#include <climits>
-#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <list>
+#include <filesystem>
 #include <map>
-#include <span>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "workloads.hpp"
@@ -38,16 +27,25 @@
 namespace bench {
 namespace {
 
-// ---- Checks before timing --------------------------------------------------
+constexpr int64_t kCountedSize = 1'000;
 
-// What every workload computes, so that the four can be seen to do the same
-// work: digests of the contents after walk, churn and sort, and the results
-// of positions and search.
+// The digest of `keys` in a list of the Impl, sorted by its sort.
+template <class Impl> uint64_t sorted(const std::vector<int32_t> &keys)
+{
+    Impl impl;
+    fill(impl, keys);
+    impl.sort(cmp_difference);
+    return impl.walk();
+}
+
+// What every workload computes, so that the implementations can be seen to
+// do the same work: digests of the contents (both walks, after churn and
+// after sort) and the results of positions and search.
 template <class Impl> std::vector<uint64_t> results(const Data &d)
 {
     Impl impl;
     fill(impl, d.keys);
-    std::vector<uint64_t> out{impl.walk()};
+    std::vector<uint64_t> out{impl.walk(), impl.walk_inline()};
     for (int32_t pos : d.positions)
         out.push_back(static_cast<uint64_t>(impl.position(pos)));
     const Elem key{kSearchKey, {}};
@@ -55,279 +53,129 @@ template <class Impl> std::vector<uint64_t> results(const Data &d)
     impl.rewind();
     impl.churn(d.steps.data(), d.steps.size());
     out.push_back(impl.walk());
-    Impl sorted;
-    fill(sorted, d.wide);
-    sorted.sort(cmp_difference);
-    out.push_back(sorted.walk());
+    out.push_back(sorted<Impl>(d.wide));
     return out;
 }
 
-int64_t comparisons = 0; // made by the sort being checked
-
-int32_t counted_difference(const void *a, const void *b)
-{
-    comparisons++;
-    return cmp_difference(a, b);
-}
-bool counted_less(const Elem &a, const Elem &b)
-{
-    comparisons++;
-    return key_less(a, b);
-}
-
-// `input` sorted by `sort` in a List; `comparisons` counts the comparisons.
-template <class List> std::vector<Elem> sorted(const std::vector<Elem> &input, void (*sort)(List &))
-{
-    List list;
-    for (const Elem &e : input)
-        list.push_back(e);
-    comparisons = 0;
-    sort(list);
-    return {list.begin(), list.end()};
-}
-
-// Whether the three sorts of the sort table, on its data of size n, give the
-// order std::stable_sort gives: exactly for the two stable ones, in the keys
-// for ko_list_sort, which may swap equal keys (each element is numbered by
-// its place in the input, so the order of equal keys shows). Also whether
-// ko_list_sort makes n(n-1)/2 comparisons and ko::list::sort at most
-// n*ceil(log2 n); prints the comparisons of all three.
-bool sorts_agree(int64_t n)
-{
-    std::vector<Elem> input;
-    for (int32_t key : data_for(n).wide)
-        input.push_back(Elem{key, {static_cast<int32_t>(input.size())}});
-    std::vector<Elem> expected = input;
-    std::ranges::stable_sort(expected, key_less);
-
-    const bool merge = sorted<ko::list<Elem>>(input, [](ko::list<Elem> &list) {
-                           list.sort(counted_less);
-                       }) == expected;
-    const int64_t by_merge = comparisons;
-    const bool standard = sorted<std::list<Elem>>(input, [](std::list<Elem> &list) {
-                              list.sort(counted_less);
-                          }) == expected;
-    const int64_t by_standard = comparisons;
-    const std::vector<Elem> exchanged = sorted<ko::list<Elem>>(
-        input, [](ko::list<Elem> &list) { ko_list_sort(list.get(), counted_difference); });
-    const int64_t by_exchange = comparisons;
-    const bool exchange = std::ranges::equal(exchanged, expected, {}, &Elem::key, &Elem::key);
-
-    const auto log2_up = static_cast<int64_t>(std::bit_width(static_cast<uint64_t>(n - 1)));
-    const int64_t merge_bound = n * log2_up; // n*ceil(log2 n)
-    std::printf("Comparisons sorting %lld elements: ko::list::sort %lld (n*ceil(log2 n) = %lld), "
-                "std::list::sort %lld, ko_list_sort %lld (n(n-1)/2 = %lld)\n",
-                static_cast<long long>(n), static_cast<long long>(by_merge),
-                static_cast<long long>(merge_bound), static_cast<long long>(by_standard),
-                static_cast<long long>(by_exchange), static_cast<long long>(n * (n - 1) / 2));
-    return merge && standard && exchange && by_merge <= merge_bound &&
-           by_exchange == n * (n - 1) / 2;
-}
-
-// Heap bytes in use per node after making n nodes (chunk headers included).
-template <class Impl> double heap_per_node(int32_t n)
+// Heap bytes in use per node of a list of `keys` (chunk headers included).
+template <class Impl> double heap_per_node(const std::vector<int32_t> &keys)
 {
     const size_t before = mallinfo2().uordblks;
     Impl impl;
-    for (int32_t i = 0; i < n; i++)
-        impl.push_back(i);
-    return static_cast<double>(mallinfo2().uordblks - before) / n;
-}
-
-// Whether the baseline's functions, as this program calls them, are those of
-// libkolist_baseline.so and not a copy of them linked into the program.
-template <class... F> bool from_baseline_library(F *...functions)
-{
-    Dl_info info{};
-    return ((dladdr(reinterpret_cast<void *>(functions), &info) != 0 &&
-             std::strstr(info.dli_fname, "libkolist_baseline.so") != nullptr) &&
-            ...);
+    fill(impl, keys);
+    return static_cast<double>(mallinfo2().uordblks - before) / static_cast<double>(keys.size());
 }
 
 bool checks()
 {
-    const bool library = from_baseline_library(
-        hand_new, hand_free, hand_node_new, hand_data, hand_node_free, hand_append, hand_insert,
-        hand_unlink, hand_first, hand_next, hand_current, hand_move, hand_at, hand_index,
-        hand_search, hand_search_next, hand_sort);
-    std::printf("The baseline column calls libkolist_baseline.so: %s\n", library ? "yes" : "NO");
+    const std::vector<int32_t> &keys = data_for(10'000).keys;
+    const double heap[] = {heap_per_node<KoImpl>(keys), heap_per_node<BaselineImpl>(keys),
+                           heap_per_node<GQueueImpl>(keys), heap_per_node<StdImpl>(keys)};
+    std::printf("Heap bytes per node (mallinfo2, 16-byte element): koList %.1f, baseline %.1f, "
+                "GQueue %.1f, std::list %.1f\n",
+                heap[0], heap[1], heap[2], heap[3]);
     const Data &d = data_for(2'000);
     const auto ko = results<KoImpl>(d);
-    bool same = ko == results<BaselineImpl>(d) && ko == results<FloorImpl>(d) &&
-                ko == results<StdImpl>(d);
-    std::printf("Same results in koList, baseline, floor and std::list: %s\n",
+    const bool same = ko == results<BaselineImpl>(d) && ko == results<GQueueImpl>(d) &&
+                      ko == results<StdImpl>(d) && ko.back() == sorted<KoCppImpl>(d.wide);
+    std::printf("Same results in koList, baseline, GQueue, std::list (and ko::list's sort): %s\n",
                 same ? "yes" : "NO");
-    bool sorts = true;
-    for (int64_t n : rows().back().sizes)
-        sorts = sorts_agree(n) && sorts;
-    std::printf("std::stable_sort's order from ko::list::sort and std::list::sort, its keys' "
-                "order from ko_list_sort, ko_list_sort's n(n-1)/2 comparisons and "
-                "ko::list::sort's at most n*ceil(log2 n): %s\n",
-                sorts ? "yes" : "NO");
-
-    std::printf("Heap bytes per node (mallinfo2, 16-byte element): koList %.1f, "
-                "baseline %.1f, floor %.1f, std::list %.1f\n",
-                heap_per_node<KoImpl>(10'000), heap_per_node<BaselineImpl>(10'000),
-                heap_per_node<FloorImpl>(10'000), heap_per_node<StdImpl>(10'000));
-
-    // A move_current that ran all its steps would take seconds here.
-    KoImpl small;
-    fill(small, data_for(100).keys);
-    small.rewind();
-    auto start = std::chrono::steady_clock::now();
-    ko_list_move_current(small.list, INT32_MAX);
-    auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                  std::chrono::steady_clock::now() - start)
-                  .count();
-    bool stops = ko_list_get_current(small.list) == small.list->tail && ns < 1'000'000;
-    std::printf("ko_list_move_current(+INT32_MAX) on 100 nodes: %lld ns, stops at the end: %s\n",
-                static_cast<long long>(ns), stops ? "yes" : "NO");
     std::fflush(stdout);
-    return library && same && sorts && stops;
+    return same;
 }
 
-// ---- Table -----------------------------------------------------------------
+// A line of a table: a row, its size (or what one operation is), its figures.
+struct Line {
+    const Workload *row;
+    std::string second;
+    std::vector<double> figures;
+};
 
-// Collects the times for the table, the median of a cell's repetitions (or
-// its one run), and shows the usual console lines, of the aggregates only the
-// median and the coefficient of variation.
+// A figure as the tables show it: a time in nanoseconds in the unit that
+// fits, or a count with two decimals.
+std::string text(double figure, bool time)
+{
+    const char *unit = "ns";
+    for (const char *next : {"µs", "ms", "s"}) {
+        if (!time || figure < 1000)
+            break;
+        figure /= 1000;
+        unit = next;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, time ? "%.3g %s" : "%.2f", figure, unit);
+    return text;
+}
+
+// Prints `lines` as markdown tables whose second column is headed `second`,
+// a new table where the columns change: each figure, then the row's ratios
+// with `decimals` decimals. The first ratio of the implementations' rows,
+// koList / baseline, is the target: marked over above `over`, and counted.
+void print_tables(const std::vector<Line> &lines, const char *second, bool time, int decimals,
+                  double over, const char *within)
+{
+    const Workload *table = nullptr;
+    int targets = 0, overs = 0;
+    for (const Line &line : lines) {
+        const Workload &w = *line.row;
+        if (table == nullptr || w.columns != table->columns) {
+            std::printf("%s| workload | %s |", table != nullptr ? "\n\n" : "", second);
+            for (const char *column : w.columns)
+                std::printf(" %s |", column);
+            for (auto [a, b] : w.ratios)
+                std::printf(" %s / %s |", w.columns[a], w.columns[b]);
+            std::printf("\n|---|---|");
+            for (size_t i = 0; i < w.columns.size() + w.ratios.size(); i++)
+                std::printf("---:|");
+            table = &w;
+        }
+        std::printf("\n| %s | %s |", w.name, line.second.c_str());
+        for (double figure : line.figures)
+            std::printf(" %s |", text(figure, time).c_str());
+        for (auto [a, b] : w.ratios) {
+            const double ratio = line.figures[a] / line.figures[b];
+            const bool target = w.columns[b] == std::string("baseline");
+            targets += target ? 1 : 0;
+            overs += target && ratio > over ? 1 : 0;
+            std::printf(" %.*f%s |", decimals, ratio, target && ratio > over ? " (over)" : "");
+        }
+    }
+    std::printf("\n\n%d of %d ratios koList / baseline %s.\n", targets - overs, targets, within);
+}
+
+// Keeps each cell's time: the median of its repetitions, or its one run.
 class TableReporter : public benchmark::ConsoleReporter {
 public:
-    std::map<std::pair<std::string, std::string>, double> cells;
+    std::map<std::string, double> cells; // by name, e.g. "walk/koList/100"
 
     TableReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular) {}
 
     void ReportRuns(const std::vector<Run> &runs) override
     {
-        std::vector<Run> shown;
-        for (const Run &run : runs) {
-            const auto cell = std::make_pair(run.run_name.function_name, run.run_name.args);
-            if (run.run_type != Run::RT_Aggregate && !run.error_occurred)
-                cells.try_emplace(cell, run.GetAdjustedCPUTime());
-            if (run.aggregate_name == "median")
-                cells[cell] = run.GetAdjustedCPUTime();
-            if (run.run_type != Run::RT_Aggregate || run.aggregate_name == "median" ||
-                run.aggregate_name == "cv")
-                shown.push_back(run);
-        }
-        if (!shown.empty())
-            ConsoleReporter::ReportRuns(shown);
+        for (const Run &run : runs)
+            if ((run.run_type != Run::RT_Aggregate && !run.error_occurred) ||
+                run.aggregate_name == "median")
+                cells[run.run_name.function_name + "/" + run.run_name.args] =
+                    run.GetAdjustedCPUTime();
+        ConsoleReporter::ReportRuns(runs);
     }
 };
 
-std::string time_text(double ns)
+int time_tables(int argc, char **argv)
 {
-    const char *unit = "ns";
-    for (const char *next : {"µs", "ms", "s"}) {
-        if (ns < 1000)
-            break;
-        ns /= 1000;
-        unit = next;
-    }
-    char text[32];
-    std::snprintf(text, sizeof text, "%.3g %s", ns, unit);
-    return text;
-}
-
-} // namespace
-
-int print_table(const char *second, const std::vector<Line> &lines, std::string (*text)(double),
-                int decimals, double over)
-{
-    if (lines.empty())
-        return 0;
-    const Workload &w = *lines.front().row;
-    std::printf("| workload | %s |", second);
-    for (const char *column : w.columns)
-        std::printf(" %s |", column);
-    for (auto [a, b] : w.ratios)
-        std::printf(" %s / %s |", w.columns[a], w.columns[b]);
-    std::printf("\n|---|---|");
-    for (size_t i = 0; i < w.columns.size() + w.ratios.size(); i++)
-        std::printf("---:|");
-    int overs = 0;
-    for (const Line &line : lines) {
-        std::printf("\n| %s | %s |", line.row->name, line.second.c_str());
-        for (double figure : line.figures)
-            std::printf(" %s |", text(figure).c_str());
-        for (auto [a, b] : w.ratios) {
-            const double ratio = line.figures[a] / line.figures[b];
-            overs += ratio > over ? 1 : 0;
-            std::printf(" %.*f%s |", decimals, ratio, ratio > over ? " (over)" : "");
-        }
-    }
-    std::printf("\n");
-    return overs;
-}
-
-namespace {
-
-std::string machine()
-{
-    std::ifstream cpuinfo("/proc/cpuinfo");
-    std::string line, model = "?";
-    while (std::getline(cpuinfo, line))
-        if (line.rfind("model name", 0) == 0) {
-            model = line.substr(line.find(':') + 2);
-            break;
-        }
-    return "Machine: " + std::to_string(sysconf(_SC_NPROCESSORS_ONLN)) + " cores (nproc), " +
-           model + ", compiler GCC " + __VERSION__;
-}
-
-// A line per size of each row of `rows` that was timed in every column: the
-// median times.
-std::vector<Line> timed_lines(TableReporter &reporter, std::span<const Workload> rows)
-{
-    std::vector<Line> lines;
-    for (const Workload &w : rows)
-        for (int64_t n : w.sizes) {
-            Line line{&w, std::to_string(n), {}};
-            for (const char *column : w.columns)
-                line.figures.push_back(
-                    reporter.cells[{std::string(w.name) + "/" + column, std::to_string(n)}]);
-            if (std::ranges::all_of(line.figures, [](double ns) { return ns > 0; }))
-                lines.push_back(line); // else filtered out
-        }
-    return lines;
-}
-
-void print_tables(TableReporter &reporter)
-{
-    std::printf("\n%s\n\nMedian CPU time per iteration (target: koList / baseline <= 1.05).\n\n",
-                machine().c_str());
-    const std::vector<Line> lines = timed_lines(reporter, {rows().begin(), rows().end() - 1});
-    const int over = print_table("size", lines, time_text, 2, 1.05);
-    std::printf("\n%zu of %zu ratios within 1.05.\n", lines.size() - static_cast<size_t>(over),
-                lines.size());
-    std::printf("\nThree sorts of the same data: median CPU time per iteration.\n\n");
-    print_table("size", timed_lines(reporter, {rows().end() - 1, rows().end()}), time_text, 2,
-                INFINITY);
-}
-
-} // namespace
-} // namespace bench
-
-int main(int argc, char **argv)
-{
-    using namespace bench;
-    if (argc == 2 && std::strcmp(argv[1], "--instructions") == 0)
-        return instruction_table();
-    if (argc == 2 && std::strncmp(argv[1], "--count=", 8) == 0)
-        return count_one(argv[1] + 8);
-    std::vector<char *> args{argv[0]};
+    // GLib's slice allocator would keep freed GList links in caches whose pages
+    // pin the heap, scattering the lists made after them. GLib reads G_SLICE
+    // as it loads; under valgrind it allocates links with malloc anyway.
+    if (std::getenv("G_SLICE") == nullptr && setenv("G_SLICE", "always-malloc", 1) == 0)
+        execv("/proc/self/exe", argv);
     char defaults[][48] = {"--benchmark_repetitions=7", "--benchmark_min_time=0.1",
                            "--benchmark_enable_random_interleaving=true",
                            "--benchmark_display_aggregates_only=true"};
-    for (char *flag : defaults)
-        args.push_back(flag);
+    std::vector<char *> args{argv[0], defaults[0], defaults[1], defaults[2], defaults[3]};
     args.insert(args.end(), argv + 1, argv + argc);
     int count = static_cast<int>(args.size());
     benchmark::Initialize(&count, args.data());
-    if (benchmark::ReportUnrecognizedArguments(count, args.data()))
-        return 1;
-
-    if (!checks())
+    if (benchmark::ReportUnrecognizedArguments(count, args.data()) || !checks())
         return 1;
     for (const Workload &w : rows())
         for (int64_t n : w.sizes)
@@ -341,7 +189,79 @@ int main(int argc, char **argv)
                     ->Unit(benchmark::kNanosecond);
     TableReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    print_tables(reporter);
     benchmark::Shutdown();
+
+    std::vector<Line> lines; // a line per size of each row timed in every column
+    for (const Workload &w : rows())
+        for (int64_t n : w.sizes) {
+            Line line{&w, std::to_string(n), {}};
+            for (const char *column : w.columns)
+                line.figures.push_back(
+                    reporter.cells[std::string(w.name) + "/" + column + "/" + line.second]);
+            if (std::ranges::all_of(line.figures, [](double ns) { return ns > 0; }))
+                lines.push_back(line);
+        }
+    std::printf("\nMedian CPU time per iteration (target: koList / baseline <= 1.05).\n\n");
+    print_tables(lines, "size", true, 2, 1.05, "within 1.05");
+    return 0;
+}
+
+// Instructions per operation of a row on a column, from a child process under
+// callgrind, which prints its operations, callgrind the instructions; or -1.
+double per_operation(size_t row, size_t column)
+{
+    const std::string command = "valgrind --tool=callgrind --collect-atstart=no "
+                                "--toggle-collect=kolist_counted --callgrind-out-file=/dev/null " +
+                                std::filesystem::read_symlink("/proc/self/exe").string() +
+                                " --count=" + std::to_string(row) + "/" + std::to_string(column) +
+                                " 2>&1";
+    FILE *child = popen(command.c_str(), "r");
+    if (child == nullptr)
+        return -1;
+    double operations = -1, instructions = -1;
+    char line[256];
+    while (std::fgets(line, sizeof line, child) != nullptr)
+        if (std::sscanf(line, "==%*d== Collected : %lf", &instructions) != 1)
+            std::sscanf(line, "%lf", &operations); // valgrind's own lines start with "=="
+    if (pclose(child) != 0 || operations <= 0 || instructions < 0)
+        return -1;
+    return instructions / operations;
+}
+
+int instruction_tables()
+{
+    std::vector<Line> lines;
+    for (const Workload &w : rows()) {
+        lines.push_back({&w, w.per, {}});
+        for (size_t i = 0; i < w.columns.size(); i++) {
+            lines.back().figures.push_back(per_operation(lines.size() - 1, i));
+            if (lines.back().figures.back() < 0) {
+                std::fprintf(stderr, "counting %s on %s failed (is valgrind installed?)\n",
+                             w.name, w.columns[i]);
+                return 1;
+            }
+        }
+    }
+    std::printf("Instructions per operation (valgrind --tool=callgrind, n = %lld, one run "
+                "each).\n\n",
+                static_cast<long long>(kCountedSize));
+    print_tables(lines, "per", false, 3, 1.0005, "at or below 1.000"); // at three decimals
+    return 0;
+}
+
+} // namespace
+} // namespace bench
+
+int main(int argc, char **argv)
+{
+    using namespace bench;
+    size_t row = 0, column = 0;
+    if (argc == 2 && std::strcmp(argv[1], "--instructions") == 0)
+        return instruction_tables();
+    if (argc != 2 || std::sscanf(argv[1], "--count=%zu/%zu", &row, &column) != 2)
+        return time_tables(argc, argv);
+    if (row >= rows().size() || column >= rows()[row].count.size())
+        return 2;
+    std::printf("%lld\n", static_cast<long long>(rows()[row].count[column](kCountedSize)));
     return 0;
 }

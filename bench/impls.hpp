@@ -1,32 +1,19 @@
 // SPDX-License-Identifier: MIT
-// The four implementations the benchmark compares, behind one interface so
-// that every workload (workloads.hpp) is written once:
-//
-//   KoImpl       koList, through its public API only: the library under test.
-//   BaselineImpl the baseline: the same work written by hand in plain C
-//                (baseline.c), built as a shared library of its own and called
-//                through the same kind of boundary as koList, one call for
-//                each koList call, with the same heap blocks per node (a
-//                record of the size of ko_list_node plus a zero-filled
-//                element) and the same comparison calls through a pointer.
-//   FloorImpl    the same calls to baseline.c compiled into the program and
-//                inlined into the workloads' loops: the floor of call-free
-//                code, which no library can reach.
-//   StdImpl      std::list<Elem>, the nearest standard alternative (one block
-//                per node, element stored inline).
-//
-// Each offers: push_back, walk, position, search, rewind, churn, refill, sort.
-//
-// Beside them, KoCppImpl is koList through its C++ interface, ko::list<Elem>,
-// with only what the sort table needs (push_back, refill): that table sorts it
-// with ko::list::sort (workloads.hpp).
+// The lists the benchmark compares, behind one interface (push_back, walk,
+// walk_inline, position, search, rewind, churn, sort), so that each workload
+// (workloads.hpp) is written once:
+//   KoImpl       koList through its C API: the library under test;
+//   BaselineImpl the same calls to baseline.c, the list written by hand;
+//   GQueueImpl   GLib's GQueue, each element a zero-filled block of its own
+//                as in koList; GQueue keeps no cursor, so the caller's GList
+//                pointer is one, which GLib never fixes up;
+//   StdImpl      std::list<Elem>, one block per node with the element inside;
+//   KoCppImpl    koList through ko::list<Elem>, for the sort table only.
 #pragma once
 
-// Included here, before the inlined copy below, so that its own includes of
-// them add nothing inside its namespace.
-#include <stdint.h>
-#include <stdlib.h>
+#include <glib.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <iterator>
 #include <list>
@@ -41,16 +28,14 @@ namespace bench {
 struct Elem {
     int32_t key;
     int32_t payload[3];
-    friend bool operator==(const Elem &, const Elem &) = default;
 };
 
 inline int32_t key_of(const void *data) { return static_cast<const Elem *>(data)->key; }
 inline void set_key(void *data, int32_t key) { static_cast<Elem *>(data)->key = key; }
 
-// One step of the churn workload: insert an element before or after the
-// cursor, move the cursor by `delta` (stopping at an end), then unlink and
-// release the node under the cursor (which moves on to its successor, or to
-// the first node when it was the tail).
+// A churn step: insert before or after the cursor, move it by `delta`
+// (stopping at an end), then unlink and release the node under it, the
+// cursor moving on to its successor (to the first node after the tail).
 struct Step {
     int32_t key;
     int32_t delta;
@@ -63,12 +48,25 @@ inline uint64_t mix(uint64_t digest, int32_t key)
     return digest * 31u + static_cast<uint32_t>(key);
 }
 
-struct KoImpl {
-    ko_list *list = ko_list_new(sizeof(Elem), nullptr, nullptr, nullptr);
+// The walk a C caller writes over public records where a call per step costs
+// too much: ko_list_node, hand_node and GList all have `next` and `data`.
+template <class Node> uint64_t walk_links(const Node *n)
+{
+    uint64_t digest = 0;
+    for (; n != nullptr; n = n->next)
+        digest = mix(digest, key_of(n->data));
+    return digest;
+}
 
-    KoImpl() = default;
-    KoImpl(const KoImpl &) = delete;
-    KoImpl &operator=(const KoImpl &) = delete;
+// The C lists are owned through a pointer, which a copy would free twice.
+struct Owner {
+    Owner() = default;
+    Owner(const Owner &) = delete;
+    Owner &operator=(const Owner &) = delete;
+};
+
+struct KoImpl : Owner {
+    ko_list *list = ko_list_new(sizeof(Elem), nullptr, nullptr, nullptr);
     ~KoImpl() { ko_list_free(list); }
 
     void push_back(int32_t key)
@@ -84,6 +82,7 @@ struct KoImpl {
             digest = mix(digest, key_of(ko_list_node_get_data(n)));
         return digest;
     }
+    uint64_t walk_inline() const { return walk_links(list->first); }
     int64_t position(int32_t pos)
     {
         return ko_list_get_node_pos(list, ko_list_get_pos(list, pos));
@@ -112,61 +111,35 @@ struct KoImpl {
                 ko_list_get_first(list);
         }
     }
-    void refill(const int32_t *keys)
-    {
-        for (ko_list_node *n = ko_list_get_first(list); n != nullptr; n = ko_list_get_next(list))
-            set_key(ko_list_node_get_data(n), *keys++);
-    }
     void sort(ko_list_cmp_fn cmp) { ko_list_sort(list, cmp); }
 };
 
 static_assert(sizeof(hand_node) == sizeof(ko_list_node), "the same node record size");
 
-// The floor: baseline.c itself, compiled into this program so that the
-// compiler inlines its steps into the workloads' loops. Its types and
-// functions live in this namespace with C++ linkage: had the program defined
-// the baseline's own names, its calls to them would bind here rather than to
-// libkolist_baseline.so, and the baseline column would measure the floor
-// (bench.cpp checks that it does not).
-namespace {
-namespace inlined {
-#define KOLIST_BENCH_FLOOR
-#undef KOLIST_BENCH_BASELINE_H
-#include "baseline.c"
-#undef KOLIST_BENCH_FLOOR
-} // namespace inlined
-} // namespace
-
-// The baseline's calls, to the library (make = hand_new) or to the inlined
-// copy (inlined::hand_new). The other calls are unqualified: the type of the
-// list or node picks the library's function or the copy's.
-template <auto make> struct HandImpl {
-    decltype(make(0)) list = make(sizeof(Elem));
-
-    HandImpl() = default;
-    HandImpl(const HandImpl &) = delete;
-    HandImpl &operator=(const HandImpl &) = delete;
-    ~HandImpl() { hand_free(list); }
+struct BaselineImpl : Owner {
+    hand_list *list = hand_new(sizeof(Elem));
+    ~BaselineImpl() { hand_free(list); }
 
     void push_back(int32_t key)
     {
-        auto *node = hand_node_new(list);
+        hand_node *node = hand_node_new(list);
         set_key(hand_data(node), key);
         hand_append(list, node);
     }
     uint64_t walk()
     {
         uint64_t digest = 0;
-        for (auto *n = hand_first(list); n != nullptr; n = hand_next(list))
+        for (hand_node *n = hand_first(list); n != nullptr; n = hand_next(list))
             digest = mix(digest, key_of(hand_data(n)));
         return digest;
     }
+    uint64_t walk_inline() const { return walk_links(list->first); }
     int64_t position(int32_t pos) { return hand_index(list, hand_at(list, pos)); }
     int64_t search(ko_list_cmp_fn cmp, const Elem *key)
     {
         int64_t found = 0;
         for (int backward : {0, 1})
-            for (auto *n = hand_search(list, cmp, key, backward); n != nullptr;
+            for (hand_node *n = hand_search(list, cmp, key, backward); n != nullptr;
                  n = hand_search_next(list, cmp, key))
                 found++;
         return found;
@@ -175,31 +148,94 @@ template <auto make> struct HandImpl {
     void churn(const Step *steps, size_t count)
     {
         for (const Step *s = steps; s != steps + count; s++) {
-            auto *node = hand_node_new(list);
+            hand_node *node = hand_node_new(list);
             set_key(hand_data(node), s->key);
             hand_insert(list, node, s->before ? 1 : 0);
             hand_move(list, s->delta);
-            auto *gone = hand_current(list);
+            hand_node *gone = hand_current(list);
             hand_unlink(gone);
             hand_node_free(gone);
             if (hand_current(list) == nullptr)
                 hand_first(list);
         }
     }
-    void refill(const int32_t *keys)
-    {
-        for (auto *n = hand_first(list); n != nullptr; n = hand_next(list))
-            set_key(hand_data(n), *keys++);
-    }
     void sort(ko_list_cmp_fn cmp) { hand_sort(list, cmp); }
 };
 
-using BaselineImpl = HandImpl<hand_new>;
-using FloorImpl = HandImpl<inlined::hand_new>;
+// GLib's sort passes its comparison user data, which this one ignores: the
+// difference of the keys, as the others' comparison.
+inline gint gqueue_difference(gconstpointer a, gconstpointer b, gpointer)
+{
+    return key_of(a) - key_of(b);
+}
 
-struct StdImpl {
-    std::list<Elem> list;
-    std::list<Elem>::iterator cur;
+struct GQueueImpl : Owner {
+    GQueue *queue = g_queue_new();
+    GList *cur = nullptr;
+    ~GQueueImpl() { g_queue_free_full(queue, g_free); }
+
+    static Elem *element(int32_t key)
+    {
+        Elem *e = g_new0(Elem, 1);
+        e->key = key;
+        return e;
+    }
+    void push_back(int32_t key) { g_queue_push_tail(queue, element(key)); }
+    uint64_t walk()
+    {
+        uint64_t digest = 0;
+        g_queue_foreach(
+            queue,
+            [](gpointer data, gpointer d) {
+                *static_cast<uint64_t *>(d) = mix(*static_cast<uint64_t *>(d), key_of(data));
+            },
+            &digest);
+        return digest;
+    }
+    uint64_t walk_inline() const { return walk_links(queue->head); }
+    int64_t position(int32_t pos)
+    {
+        return g_queue_link_index(queue, g_queue_peek_nth_link(queue, static_cast<guint>(pos)));
+    }
+    int64_t search(ko_list_cmp_fn cmp, const Elem *key)
+    {
+        // Forward, GList's search resumes after the last match; backward,
+        // GLib has no search, so the caller walks `prev` and compares.
+        int64_t found = 0;
+        for (GList *l = g_queue_find_custom(queue, key, cmp); l != nullptr;
+             l = g_list_find_custom(l->next, key, cmp))
+            found++;
+        for (GList *l = queue->tail; l != nullptr; l = l->prev)
+            found += cmp(l->data, key) == 0;
+        return found;
+    }
+    void rewind() { cur = queue->head; }
+    void churn(const Step *steps, size_t count)
+    {
+        for (const Step *s = steps; s != steps + count; s++) {
+            if (s->before)
+                g_queue_insert_before(queue, cur, element(s->key));
+            else
+                g_queue_insert_after(queue, cur, element(s->key));
+            for (int32_t k = s->delta; k > 0 && cur->next != nullptr; k--)
+                cur = cur->next;
+            for (int32_t k = s->delta; k < 0 && cur->prev != nullptr; k++)
+                cur = cur->prev;
+            GList *gone = cur;
+            cur = gone->next != nullptr ? gone->next : queue->head;
+            g_free(gone->data);
+            g_queue_delete_link(queue, gone);
+        }
+    }
+    void sort(ko_list_cmp_fn) { g_queue_sort(queue, gqueue_difference, nullptr); }
+};
+
+// What the C++ lists share: the elements are values inside the nodes, and
+// their merge sorts are given a lambda, which they call directly.
+inline constexpr auto key_less = [](const Elem &a, const Elem &b) { return a.key < b.key; };
+
+template <class List> struct Values {
+    List list;
 
     void push_back(int32_t key) { list.push_back(Elem{key, {}}); }
     uint64_t walk()
@@ -209,6 +245,15 @@ struct StdImpl {
             digest = mix(digest, e.key);
         return digest;
     }
+    void sort(ko_list_cmp_fn) { list.sort(key_less); }
+};
+
+using KoCppImpl = Values<ko::list<Elem>>;
+
+struct StdImpl : Values<std::list<Elem>> {
+    std::list<Elem>::iterator cur;
+
+    uint64_t walk_inline() { return walk(); } // a walk with no calls already
     int64_t position(int32_t pos)
     {
         cur = std::next(list.begin(), pos);
@@ -216,12 +261,9 @@ struct StdImpl {
     }
     int64_t search(ko_list_cmp_fn cmp, const Elem *key)
     {
-        int64_t found = 0;
-        for (auto it = list.begin(); it != list.end(); ++it)
-            found += cmp(&*it, key) == 0;
-        for (auto it = list.rbegin(); it != list.rend(); ++it)
-            found += cmp(&*it, key) == 0;
-        return found;
+        auto match = [cmp, key](const Elem &e) { return cmp(&e, key) == 0; };
+        return std::count_if(list.begin(), list.end(), match) +
+               std::count_if(list.rbegin(), list.rend(), match);
     }
     void rewind() { cur = list.begin(); }
     void churn(const Step *steps, size_t count)
@@ -236,27 +278,6 @@ struct StdImpl {
             if (cur == list.end())
                 cur = list.begin();
         }
-    }
-    void refill(const int32_t *keys)
-    {
-        for (Elem &e : list)
-            e.key = *keys++;
-    }
-    void sort(ko_list_cmp_fn cmp)
-    {
-        // std::list::sort is a merge sort, O(n log n): not the same algorithm.
-        list.sort([cmp](const Elem &a, const Elem &b) { return cmp(&a, &b) < 0; });
-    }
-};
-
-struct KoCppImpl {
-    ko::list<Elem> list;
-
-    void push_back(int32_t key) { list.push_back(Elem{key, {}}); }
-    void refill(const int32_t *keys)
-    {
-        for (Elem &e : list)
-            e.key = *keys++;
     }
 };
 

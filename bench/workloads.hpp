@@ -1,32 +1,20 @@
 // SPDX-License-Identifier: MIT
-// The benchmark's workloads, each written once for the four implementations
-// of impls.hpp and measured two ways by the benchmark program: timed by
-// Google Benchmark (bench.cpp) and counted in instructions under callgrind
-// (count.cpp).
-//
-// A workload is a class template over the implementation:
-//  - its constructor takes the data for a size and prepares, unmeasured, the
-//    state a run starts from;
-//  - reset(), where there is one, restores that state, unmeasured, before
-//    every timed run;
-//  - run() is the measured work;
-//  - operations(n) is how many operations one run on n elements makes: the
-//    instruction count is given per operation.
-// To add a workload, write its class template below and list it in rows().
-// The sort table's row is a workload too, whose columns are three sorts
-// (ko::list::sort, std::list::sort, ko_list_sort) instead of the four
-// implementations.
+// The benchmark's workloads, each a class template over the implementations
+// of impls.hpp, timed and counted by bench.cpp. Its constructor takes the data
+// for a size and prepares, unmeasured, the state a run starts from; reset(),
+// where there is one, restores that state, unmeasured, before every timed
+// run; run() is the measured work; operations(n) is how many operations one
+// run on n elements makes (instructions are counted per operation). To add a
+// workload, write its class template below and list it in rows().
 #pragma once
 
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
 #include <cstdint>
-#include <cstdio>
-#include <iterator>
 #include <map>
+#include <memory>
 #include <random>
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -50,97 +38,81 @@ constexpr int32_t kSearchKey = 7;
     return key_of(a) - key_of(b);
 }
 
-// The comparison as a pointer the compiler cannot see through, so that the
-// inlined floor makes the same indirect calls as the libraries.
-inline ko_list_cmp_fn opaque(ko_list_cmp_fn cmp)
-{
-    benchmark::DoNotOptimize(cmp);
-    return cmp;
-}
-
+// The same pseudo-random data for every implementation of a size.
 struct Data {
+    explicit Data(int64_t n)
+    {
+        std::mt19937 rng(static_cast<uint32_t>(n));
+        auto below = [&rng](int64_t bound) {
+            return static_cast<int32_t>(rng() % static_cast<uint64_t>(bound));
+        };
+        for (int64_t i = 0; i < n; i++) {
+            keys.push_back(below(kKeys));
+            wide.push_back(below(1 << 20));
+        }
+        for (size_t i = 0; i < kQueries; i++)
+            positions.push_back(below(n));
+        for (size_t i = 0; i < kSteps; i++)
+            steps.push_back(Step{below(kKeys), below(33) - 16, below(2) == 1});
+    }
     std::vector<int32_t> keys;      // list contents
     std::vector<int32_t> wide;      // sort input, random below 2^20
     std::vector<int32_t> positions; // random positions below n
     std::vector<Step> steps;        // churn steps
 };
 
-// The same pseudo-random data for every implementation of a size.
 inline const Data &data_for(int64_t n)
 {
     static std::map<int64_t, Data> cache;
-    auto [it, fresh] = cache.try_emplace(n);
-    Data &d = it->second;
-    if (fresh) {
-        std::mt19937 rng(static_cast<uint32_t>(n));
-        auto below = [&rng](int64_t bound) {
-            return static_cast<int32_t>(rng() % static_cast<uint64_t>(bound));
-        };
-        for (int64_t i = 0; i < n; i++) {
-            d.keys.push_back(below(kKeys));
-            d.wide.push_back(below(1 << 20));
-        }
-        for (size_t i = 0; i < kQueries; i++)
-            d.positions.push_back(below(n));
-        for (size_t i = 0; i < kSteps; i++)
-            d.steps.push_back(Step{below(kKeys), below(33) - 16, below(2) == 1});
-    }
-    return d;
+    return cache.try_emplace(n, n).first->second;
 }
 
-// Every workload starts from a trimmed heap, so that the nodes of a list are
-// laid out in the order they are made, whatever ran before: otherwise the
-// free chunks left by an earlier workload (up to 10^6 nodes scattered by the
-// churn) decide the walking speed more than the code does.
-inline void fresh_heap() { malloc_trim(0); }
-
+// Lists are made on a trimmed heap, their nodes laid out in the order made:
+// else the free chunks of an earlier workload (up to 10^6 nodes scattered by
+// the churn) decide the walking speed more than the code does.
 template <class Impl> void fill(Impl &impl, const std::vector<int32_t> &keys)
 {
+    malloc_trim(0);
     for (int32_t key : keys)
         impl.push_back(key);
 }
 
-// ---- Workloads -----------------------------------------------------------
-
 // Make n nodes, fill and append them, then release the whole list.
-template <class Impl> class Build {
-public:
-    explicit Build(const Data &d) : keys_(d.keys)
+template <class Impl> struct Build {
+    explicit Build(const Data &data) : d(data)
     {
-        fresh_heap();
         // The pages are mapped and the chunks wait in the heap, so a run
         // measures the allocator and the list, not first-touch faults.
         Impl warm;
-        fill(warm, keys_);
+        fill(warm, d.keys);
     }
     void run()
     {
         Impl impl;
-        fill(impl, keys_);
+        for (int32_t key : d.keys)
+            impl.push_back(key);
     }
     static int64_t operations(int64_t n) { return n; }
-
-private:
-    const std::vector<int32_t> &keys_;
+    const Data &d;
 };
 
-// The state the other workloads start from: a list of the size's keys (or
-// of its sort input), made on a trimmed heap.
+// The state the other workloads start from: a list of the size's keys.
 template <class Impl> struct Filled {
-    explicit Filled(const Data &data, bool wide = false) : d(data)
-    {
-        fresh_heap();
-        fill(impl, wide ? d.wide : d.keys);
-    }
+    explicit Filled(const Data &data) : d(data) { fill(impl, d.keys); }
     const Data &d;
     Impl impl;
 };
 
-// First to last, reading each element.
+// First to last, reading each element: through calls, or inline over the
+// public records (walk_links).
 template <class Impl> struct Walk : Filled<Impl> {
     using Filled<Impl>::Filled;
     void run() { benchmark::DoNotOptimize(this->impl.walk()); }
     static int64_t operations(int64_t n) { return n; }
+};
+template <class Impl> struct WalkInline : Walk<Impl> {
+    using Walk<Impl>::Walk;
+    void run() { benchmark::DoNotOptimize(this->impl.walk_inline()); }
 };
 
 // kQueries times: the node at a random position, then that node's position.
@@ -162,7 +134,7 @@ template <class Impl> struct Search : Filled<Impl> {
     void run() { benchmark::DoNotOptimize(this->impl.search(cmp, &key)); }
     static int64_t operations(int64_t n) { return 2 * n; }
     const Elem key{kSearchKey, {}};
-    const ko_list_cmp_fn cmp = opaque(cmp_equal);
+    const ko_list_cmp_fn cmp = cmp_equal;
 };
 
 // kSteps random insert / move / unlink-and-release steps at the cursor,
@@ -173,32 +145,23 @@ template <class Impl> struct Churn : Filled<Impl> {
     static int64_t operations(int64_t) { return kSteps; }
 };
 
-// Sort random data, refilled before every timed run. Counted per element:
-// the sorts compared make different numbers of comparisons (n(n-1)/2 for the
-// exchange sorts, about n*log2(n) for the merge sorts).
-template <class Impl> struct Sort : Filled<Impl> {
-    explicit Sort(const Data &data) : Filled<Impl>(data, true) {}
-    void reset() { this->impl.refill(this->d.wide.data()); }
-    void run() { this->impl.sort(cmp); }
+// Sort random data, on a list made anew before every timed run. Counted per
+// element, as the sorts make different numbers of comparisons: n(n-1)/2 the
+// exchange sorts (koList's C API, the baseline), about n*log2(n) the others.
+template <class Impl> struct Sort {
+    explicit Sort(const Data &data) : d(data) { reset(); }
+    void reset()
+    {
+        impl.reset(); // first, so that fill() trims the heap of its nodes
+        impl = std::make_unique<Impl>();
+        fill(*impl, d.wide);
+    }
+    void run() { impl->sort(cmp); }
     static int64_t operations(int64_t n) { return n; }
-    const ko_list_cmp_fn cmp = opaque(cmp_difference);
+    const Data &d;
+    std::unique_ptr<Impl> impl;
+    const ko_list_cmp_fn cmp = cmp_difference;
 };
-
-// ---- Three sorts -----------------------------------------------------------
-//
-// The sort workload's data in ascending keys: by ko::list::sort and by
-// std::list::sort, the two merge sorts, both given this lambda, which they
-// call directly; and (Sort<KoImpl>) by ko_list_sort, the C API's exchange
-// sort, given cmp_difference through a pointer.
-
-inline constexpr auto key_less = [](const Elem &a, const Elem &b) { return a.key < b.key; };
-
-template <class Impl> struct SortLess : Sort<Impl> {
-    using Sort<Impl>::Sort;
-    void run() { this->impl.list.sort(key_less); }
-};
-
-// ---- Measuring -------------------------------------------------------------
 
 // Times a workload on the size given as the benchmark's argument.
 template <class Work> void timed(benchmark::State &state)
@@ -215,11 +178,13 @@ template <class Work> void timed(benchmark::State &state)
     }
 }
 
-// Calls run(work). Callgrind counts only inside this function (count.cpp).
-extern "C" void kolist_counted(void (*run)(void *), void *work);
+// Calls run(work). Callgrind counts only inside this function.
+extern "C" [[gnu::noinline, gnu::noipa]] inline void kolist_counted(void (*run)(void *), void *work)
+{
+    run(work);
+}
 
-// Prepares a workload on n elements, runs it once inside kolist_counted()
-// and returns its number of operations.
+// Prepares a workload on n elements, runs it once inside kolist_counted().
 template <class Work> int64_t counted(int64_t n)
 {
     Work work(data_for(n));
@@ -246,51 +211,35 @@ template <class... Works> Workload row(Workload names)
     return names;
 }
 
-// A row of one workload on the four implementations.
+// A row of one workload on the implementations.
 template <template <class> class Work> Workload on_impls(Workload names)
 {
-    names.columns = {"koList", "baseline", "floor", "std::list"};
-    names.ratios = {{0, 1}};
-    return row<Work<KoImpl>, Work<BaselineImpl>, Work<FloorImpl>, Work<StdImpl>>(names);
+    names.columns = {"koList", "baseline", "GQueue", "std::list"};
+    names.ratios = {{0, 1}, {0, 2}};
+    return row<Work<KoImpl>, Work<BaselineImpl>, Work<GQueueImpl>, Work<StdImpl>>(names);
 }
 
-// Every row, in table order: the workloads on the four implementations, then
-// the sort table's, the sort workload by the three sorts, with the ratios
-// ko::list::sort / std::list::sort and ko_list_sort / ko::list::sort.
+// Every row, in table order: the workloads on the implementations, then the
+// sort table's, whose columns are four sorts of the sort workload's data,
+// with ko::list::sort's ratio to each of the other merge sorts and
+// ko_list_sort's to it.
 inline const std::vector<Workload> &rows()
 {
     const std::vector<int64_t> sizes = {100, 10'000, 1'000'000};
     static const std::vector<Workload> all = {
         on_impls<Build>({"build", "node", sizes}),
         on_impls<Walk>({"walk", "element", sizes}),
+        on_impls<WalkInline>({"walk-inline", "element", sizes}),
         on_impls<Positions>({"positions", "query", sizes}),
         on_impls<Search>({"search", "element compared", sizes}),
         on_impls<Churn>({"churn", "step", sizes}),
         on_impls<Sort>({"sort", "element", {1'000, 4'000}}),
-        row<SortLess<KoCppImpl>, SortLess<StdImpl>, Sort<KoImpl>>(
+        row<Sort<KoCppImpl>, Sort<StdImpl>, Sort<GQueueImpl>, Sort<KoImpl>>(
             {"sorts", "element", {1'000, 4'000},
-             {"ko::list::sort", "std::list::sort", "ko_list_sort"}, {{0, 1}, {2, 0}}}),
+             {"ko::list::sort", "std::list::sort", "g_queue_sort", "ko_list_sort"},
+             {{0, 1}, {0, 2}, {3, 0}}}),
     };
     return all;
 }
-
-// A line of a table: a row, its size (or what one operation is) and a figure
-// per column.
-struct Line {
-    const Workload *row;
-    std::string second;
-    std::vector<double> figures;
-};
-
-// Prints `lines`, which share their columns, as a markdown table whose second
-// column is headed `second`: each figure as `text` writes it, then the
-// ratios of the rows with `decimals` decimals, marked over above `over`.
-// Returns how many are over.
-int print_table(const char *second, const std::vector<Line> &lines, std::string (*text)(double),
-                int decimals, double over);
-
-// The instruction mode of the benchmark program (count.cpp).
-int count_one(const char *cell);
-int instruction_table();
 
 } // namespace bench

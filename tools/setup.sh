@@ -4,7 +4,8 @@
 # more; run as root or with sudo. Each command asks for its set:
 #   build  CMake with make and Ninja, a C and a C++20 compiler (GCC):
 #          tools/example.sh, the quick start, the README's install commands
-#   bench  build, with Google Benchmark and valgrind: tools/bench.sh
+#   bench  build, with Google Benchmark, valgrind and GLib (GQueue, compared
+#          with koList; it brings pkg-config): tools/bench.sh
 #   test   everything the whole suite needs: tools/check.sh, tools/package.sh.
 #          bench, with GoogleTest, pkg-config, scdoc and man-db, gdb, git,
 #          clang with libFuzzer and clang-tidy, gcovr, the cross compiler for
@@ -15,7 +16,7 @@ set -eu
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 build="cmake make ninja-build gcc g++"
-bench="$build libbenchmark-dev valgrind"
+bench="$build libbenchmark-dev valgrind libglib2.0-dev"
 case "${1-}" in
 build) packages=$build ;;
 bench) packages=$bench ;;
