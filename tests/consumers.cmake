@@ -6,9 +6,7 @@
 # installed files are those of the real system and are read through ROOT.
 # cmake -DROOT=... -DEXAMPLES=... -DWORK=... -DCC=... -DCXX=... [-DFLAGS=...]
 #       [-DTOOLCHAIN=... -DEMULATOR=...] -P consumers.cmake
-function(run)
-  execute_process(COMMAND ${ARGN} COMMAND_ECHO STDOUT COMMAND_ERROR_IS_FATAL ANY)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/helpers.cmake)
 
 function(pkg_config out)
   execute_process(COMMAND pkg-config ${ARGN} koList OUTPUT_VARIABLE value

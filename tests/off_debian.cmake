@@ -6,14 +6,7 @@
 # so GoogleTest is not found either. The manual is left out with one notice;
 # given scdoc and asked for, it is dated from debian/changelog.
 # cmake -DSOURCE=... -DBINARY=... -DWORK=... -DCC=... -DCXX=... -DSCDOC=... -P off_debian.cmake
-function(run output)
-  execute_process(COMMAND ${ARGN} WORKING_DIRECTORY ${WORK}/tree OUTPUT_VARIABLE out
-    ERROR_VARIABLE out RESULT_VARIABLE status)
-  if(NOT status EQUAL 0)
-    message(FATAL_ERROR "${ARGN}\n${out}")
-  endif()
-  set(${output} "${out}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/helpers.cmake)
 
 file(REMOVE_RECURSE ${WORK})
 # The tree less .git and the builds in it: the presets' and this one's.
@@ -50,10 +43,11 @@ endforeach()
 set(ENV{PATH} ${WORK}/bin)
 unset(ENV{SOURCE_DATE_EPOCH})
 unset(ENV{CMAKE_GENERATOR})
+set(in_tree WORKING_DIRECTORY ${WORK}/tree)
 
-run(configured cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DCMAKE_FIND_USE_CMAKE_SYSTEM_PATH=OFF)
-run(built cmake --build build)
-run(installed cmake -E env DESTDIR=${WORK}/stage cmake --install build)
+run(OUTPUT configured ${in_tree} cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DCMAKE_FIND_USE_CMAKE_SYSTEM_PATH=OFF)
+run(OUTPUT built ${in_tree} cmake --build build)
+run(OUTPUT installed ${in_tree} cmake -E env DESTDIR=${WORK}/stage cmake --install build)
 
 string(REGEX MATCHALL "[^\n]*scdoc[^\n]*" notices "${configured}")
 list(LENGTH notices count)
@@ -68,8 +62,8 @@ foreach(file IN ITEMS lib/libkoList.so include/koList.h include/koList.hpp lib/p
 endforeach()
 
 file(CREATE_LINK ${SCDOC} ${WORK}/bin/scdoc SYMBOLIC)
-run(configured cmake -DKOLIST_BUILD_MANUAL=ON build)
-run(built cmake --build build --target manual)
+run(OUTPUT configured ${in_tree} cmake -DKOLIST_BUILD_MANUAL=ON build)
+run(OUTPUT built ${in_tree} cmake --build build --target manual)
 include(${CMAKE_CURRENT_LIST_DIR}/../cmake/changelog.cmake)
 kolist_changelog_latest(${SOURCE}/debian/changelog _ epoch)
 set(ENV{SOURCE_DATE_EPOCH} ${epoch})

@@ -6,9 +6,7 @@
 # the configured prefix or the earlier one fails the build or the run.
 # cmake -DBUILD=... -DEXAMPLES=... -DWORK=... -DLIBDIR=... -DDATADIR=... -DPKG_CONFIG=...
 #       -DCC=... -DCXX=... [-DFLAGS=...] -P prefixes.cmake
-function(run)
-  execute_process(COMMAND ${ARGN} COMMAND_ECHO STDOUT COMMAND_ERROR_IS_FATAL ANY)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/helpers.cmake)
 
 file(REMOVE_RECURSE ${WORK})
 separate_arguments(flags UNIX_COMMAND "${FLAGS}")
