@@ -6,10 +6,9 @@
 # gdb and one far longer than the printers walk.
 # cmake -DGDB=... -DBUILD=... -DWORK=... -DLIBDIR=... -DDATADIR=... -DEXAMPLE=... -DEXAMPLE_CPP=...
 #   -DLONG_LIST=... -P gdb.cmake
+include(${CMAKE_CURRENT_LIST_DIR}/helpers.cmake)
 
-file(REMOVE_RECURSE ${WORK})
-execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${WORK}
-  OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
+install_build(${BUILD} PREFIX ${WORK})
 # Ahead of the examples' RUNPATH, which names the build tree.
 set(ENV{LD_LIBRARY_PATH} ${WORK}/${LIBDIR})
 

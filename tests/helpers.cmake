@@ -18,3 +18,15 @@ function(run)
     set(${run_OUTPUT} "${out}" PARENT_SCOPE)
   endif()
 endfunction()
+
+# install_build(<build> PREFIX|DESTDIR <directory>): installs the build tree
+# into <directory>, emptied first: as its prefix, or as the stage of an install
+# under the configured prefix. What it prints is shown when it fails.
+function(install_build build how directory)
+  file(REMOVE_RECURSE ${directory})
+  if(how STREQUAL "DESTDIR")
+    run(OUTPUT _ ${CMAKE_COMMAND} -E env DESTDIR=${directory} ${CMAKE_COMMAND} --install ${build})
+  else()
+    run(OUTPUT _ ${CMAKE_COMMAND} --install ${build} --prefix ${directory})
+  endif()
+endfunction()

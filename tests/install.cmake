@@ -2,9 +2,9 @@
 # Installs the build into a staging tree under its configured prefix
 # (DESTDIR), then builds and runs the examples against it (consumers.cmake).
 # cmake -DBUILD=... -DSOURCE=... -DWORK=... -DCC=... -DCXX=... -DFLAGS=... -P install.cmake
+include(${CMAKE_CURRENT_LIST_DIR}/helpers.cmake)
 file(REMOVE_RECURSE ${WORK})
 set(ROOT ${WORK}/root)
 set(EXAMPLES ${SOURCE}/examples)
-execute_process(COMMAND ${CMAKE_COMMAND} -E env DESTDIR=${ROOT} ${CMAKE_COMMAND} --install ${BUILD}
-  COMMAND_ECHO STDOUT COMMAND_ERROR_IS_FATAL ANY)
+install_build(${BUILD} DESTDIR ${ROOT})
 include(${CMAKE_CURRENT_LIST_DIR}/consumers.cmake)

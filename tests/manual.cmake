@@ -7,10 +7,9 @@
 # header word for word.
 # cmake -DBUILD=... -DWORK=... -DMANDIR=... -DLIB=... -DNM=... -DHEADER=... -DSOURCES=...
 #       -DMAN=... -DLEXGROG=... -P manual.cmake
+include(${CMAKE_CURRENT_LIST_DIR}/helpers.cmake)
 
-file(REMOVE_RECURSE ${WORK})
-execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${WORK}
-  OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
+install_build(${BUILD} PREFIX ${WORK})
 set(man ${WORK}/${MANDIR})
 
 execute_process(COMMAND ${NM} -D --defined-only ${LIB} OUTPUT_VARIABLE nm_out COMMAND_ERROR_IS_FATAL ANY)

@@ -12,7 +12,7 @@ file(REMOVE_RECURSE ${WORK})
 separate_arguments(flags UNIX_COMMAND "${FLAGS}")
 foreach(name IN ITEMS first second)
   set(prefix ${WORK}/${name})
-  run(${CMAKE_COMMAND} --install ${BUILD} --prefix ${prefix})
+  install_build(${BUILD} PREFIX ${prefix})
 
   # gdb finds the pretty-printers under its auto-load directory by the
   # library's full path.
