@@ -30,3 +30,23 @@ function(install_build build how directory)
     run(OUTPUT _ ${CMAKE_COMMAND} --install ${build} --prefix ${directory})
   endif()
 endfunction()
+
+# exported_symbols(<library> <names> <not_code>): the names that the shared
+# <library> exports, sorted, as ${NM} reads its dynamic symbol table, into
+# <names>; nm's line for each that is not code (not T) into <not_code>.
+function(exported_symbols library names_var not_code_var)
+  run(OUTPUT nm_out ${NM} -D --defined-only ${library})
+  string(REGEX MATCHALL "[0-9a-f]+ [A-Za-z] [^\n]+" symbols "${nm_out}")
+  set(names "")
+  set(not_code "")
+  foreach(line IN LISTS symbols)
+    string(REGEX MATCH "^[0-9a-f]+ ([A-Za-z]) (.*)$" _ "${line}")
+    list(APPEND names ${CMAKE_MATCH_2})
+    if(NOT CMAKE_MATCH_1 STREQUAL "T")
+      list(APPEND not_code "${line}")
+    endif()
+  endforeach()
+  list(SORT names)
+  set(${names_var} ${names} PARENT_SCOPE)
+  set(${not_code_var} ${not_code} PARENT_SCOPE)
+endfunction()

@@ -12,9 +12,7 @@ include(${CMAKE_CURRENT_LIST_DIR}/helpers.cmake)
 install_build(${BUILD} PREFIX ${WORK})
 set(man ${WORK}/${MANDIR})
 
-execute_process(COMMAND ${NM} -D --defined-only ${LIB} OUTPUT_VARIABLE nm_out COMMAND_ERROR_IS_FATAL ANY)
-string(REGEX MATCHALL "[^ \n]+\n" exported "${nm_out}")
-list(TRANSFORM exported STRIP)
+exported_symbols(${LIB} exported _)
 list(LENGTH exported exported_count)
 
 # Rendered as lintian renders them, from the manual's root. A link is its
