@@ -1,7 +1,6 @@
 # SPDX-License-Identifier: MIT
 # Installs the build into a staging tree under its configured prefix
-# (DESTDIR), then builds and runs the examples against it (consumers.cmake).
-# cmake -DBUILD=... -DSOURCE=... -DWORK=... -DCC=... -DCXX=... -DFLAGS=... -P install.cmake
+# (DESTDIR) and builds and runs the examples against it (consumers.cmake).
 include(${CMAKE_CURRENT_LIST_DIR}/consumers.cmake)
 set(EXAMPLES ${SOURCE}/examples)
 file(REMOVE_RECURSE ${WORK})

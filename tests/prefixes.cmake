@@ -1,18 +1,15 @@
 # SPDX-License-Identifier: MIT
 # Installs one build into two fresh prefixes in turn with `cmake --install
-# --prefix`, neither of them the configured one, and builds and runs the
-# examples against each (consumers.cmake). The first prefix is gone before
-# the second is used, so a file that names the configured prefix or the
-# earlier one fails the build or the run.
-# cmake -DBUILD=... -DEXAMPLES=... -DWORK=... -DLIBDIR=... -DDATADIR=... -DCC=... -DCXX=...
-#       [-DFLAGS=...] -P prefixes.cmake
+# --prefix`, neither the configured one, and builds and runs the examples
+# against each (consumers.cmake). The first is gone before the second is
+# used: a file that names the configured prefix or the earlier one fails.
 include(${CMAKE_CURRENT_LIST_DIR}/consumers.cmake)
 file(REMOVE_RECURSE ${WORK})
 foreach(name IN ITEMS first second)
   set(prefix ${WORK}/${name})
   install_build(${BUILD} PREFIX ${prefix})
-  # gdb finds the pretty-printers under its auto-load directory by the
-  # library's full path.
+  # gdb finds the pretty-printers in its auto-load directory by the library's
+  # full path.
   file(GLOB printers ${prefix}/${DATADIR}/gdb/auto-load${prefix}/${LIBDIR}/libkoList.so.*-gdb.py)
   if(NOT printers)
     message(FATAL_ERROR "no pretty-printers for ${prefix}/${LIBDIR} in gdb's auto-load directory")
