@@ -5,8 +5,6 @@
 # in its NAME section; every page renders through man without a single groff
 # warning and has a whatis entry; and the pages carry each prototype of the
 # header word for word.
-# cmake -DBUILD=... -DWORK=... -DMANDIR=... -DLIB=... -DNM=... -DHEADER=... -DSOURCES=...
-#       -DMAN=... -DLEXGROG=... -P manual.cmake
 include(${CMAKE_CURRENT_LIST_DIR}/helpers.cmake)
 
 install_build(${BUILD} PREFIX ${WORK})
@@ -40,10 +38,7 @@ foreach(page IN LISTS pages)
   if(NOT status EQUAL 0 OR NOT warnings STREQUAL "")
     message(SEND_ERROR "${page} renders with status ${status}:\n${warnings}")
   endif()
-  execute_process(COMMAND ${LEXGROG} ${page} WORKING_DIRECTORY ${man} OUTPUT_QUIET RESULT_VARIABLE status)
-  if(NOT status EQUAL 0)
-    message(SEND_ERROR "${page} has no whatis entry")
-  endif()
+  run(WORKING_DIRECTORY ${man} ${LEXGROG} ${page})
   string(REGEX MATCH "\nNAME\n(.*)\nSYNOPSIS\n" _ "${text}")
   set(documented_in_${page} "${CMAKE_MATCH_1}")
 endforeach()
@@ -51,9 +46,8 @@ endforeach()
 foreach(name IN LISTS exported ITEMS koList koList.hpp)
   string(REPLACE "." "\\." name_pattern "${name}")
   set(page man3/${name}.3)
-  if(NOT documented_in_${rendered_as_${page}} MATCHES "[ \n]${name_pattern}(,| -|\n)")
-    message(SEND_ERROR "no page documents ${name} as man3/${name}.3")
-  endif()
+  expect("${documented_in_${rendered_as_${page}}}" "[ \n]${name_pattern}(,| -|\n)"
+    "no page documents ${name} as man3/${name}.3")
 endforeach()
 
 # A declaration starts a line of the header; comments never do.
@@ -66,11 +60,7 @@ if(NOT prototype_count EQUAL exported_count)
   message(SEND_ERROR "${prototype_count} prototypes in the header, ${exported_count} exported names")
 endif()
 file(GLOB sources ${SOURCES}/*.scd)
-set(manual "")
-foreach(source IN LISTS sources)
-  file(READ ${source} text)
-  string(APPEND manual "${text}")
-endforeach()
+run(OUTPUT manual cat ${sources})
 string(REGEX REPLACE "[ \n]+" " " manual "${manual}")
 foreach(prototype IN LISTS prototypes)
   string(FIND "${manual}" "${prototype};" at)
