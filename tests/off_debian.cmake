@@ -5,18 +5,15 @@
 # but no git, no dpkg tools and no scdoc. find_program looks in PATH alone,
 # so GoogleTest is not found either. The manual is left out with one notice;
 # given scdoc and asked for, it is dated from debian/changelog.
-# cmake -DSOURCE=... -DBINARY=... -DWORK=... -DCC=... -DCXX=... -DSCDOC=... -P off_debian.cmake
 include(${CMAKE_CURRENT_LIST_DIR}/helpers.cmake)
 
 file(REMOVE_RECURSE ${WORK})
-# The tree less .git and the builds in it: the presets' and this one's.
-file(GLOB entries RELATIVE ${SOURCE} ${SOURCE}/* ${SOURCE}/.*)
+# The tree less .git and the builds in it, the presets' and this one's (no
+# deeper entry bears those names).
 file(RELATIVE_PATH binary ${SOURCE} ${BINARY})
 string(REGEX REPLACE "/.*" "" binary "${binary}")
-list(REMOVE_ITEM entries .git build ${binary})
-foreach(entry IN LISTS entries)
-  file(COPY ${SOURCE}/${entry} DESTINATION ${WORK}/tree)
-endforeach()
+file(COPY ${SOURCE}/ DESTINATION ${WORK}/tree PATTERN .git EXCLUDE PATTERN build EXCLUDE
+  PATTERN ${binary} EXCLUDE)
 
 file(MAKE_DIRECTORY ${WORK}/bin)
 find_program(MAKE make REQUIRED)
@@ -25,28 +22,24 @@ find_program(MAKE make REQUIRED)
 # the compilers).
 file(STRINGS ${SOURCE}/tools/setup.sh build_set REGEX "^build=")
 foreach(program IN ITEMS ${CMAKE_COMMAND} ${MAKE})
-  execute_process(COMMAND dpkg-query --search ${program} OUTPUT_VARIABLE package
-    COMMAND_ERROR_IS_FATAL ANY)
+  run(OUTPUT package dpkg-query --search ${program})
   string(REGEX REPLACE ":.*" "" package "${package}")
-  if(NOT build_set MATCHES "[\" ]${package}[\" ]")
-    message(SEND_ERROR "${program} comes with ${package}, which the build set lacks: ${build_set}")
-  endif()
+  expect("${build_set}" "[\" ]${package}[\" ]" "${program} comes with ${package}, not in the build set")
 endforeach()
 find_program(AS as REQUIRED)
 find_program(LD ld REQUIRED)
-foreach(tool IN ITEMS cmake=${CMAKE_COMMAND} make=${MAKE} cc=${CC} c++=${CXX} as=${AS} ld=${LD})
-  string(REPLACE "=" ";" tool ${tool})
-  list(GET tool 0 name)
-  list(GET tool 1 path)
+set(tools cmake ${CMAKE_COMMAND} make ${MAKE} cc ${CC} c++ ${CXX} as ${AS} ld ${LD})
+while(tools)
+  list(POP_FRONT tools name path)
   file(CREATE_LINK ${path} ${WORK}/bin/${name} SYMBOLIC)
-endforeach()
+endwhile()
 set(ENV{PATH} ${WORK}/bin)
 unset(ENV{SOURCE_DATE_EPOCH})
 unset(ENV{CMAKE_GENERATOR})
 set(in_tree WORKING_DIRECTORY ${WORK}/tree)
 
 run(OUTPUT configured ${in_tree} cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DCMAKE_FIND_USE_CMAKE_SYSTEM_PATH=OFF)
-run(OUTPUT built ${in_tree} cmake --build build)
+run(${in_tree} cmake --build build)
 run(OUTPUT installed ${in_tree} cmake -E env DESTDIR=${WORK}/stage cmake --install build)
 
 string(REGEX MATCHALL "[^\n]*scdoc[^\n]*" notices "${configured}")
@@ -62,14 +55,12 @@ foreach(file IN ITEMS lib/libkoList.so include/koList.h include/koList.hpp lib/p
 endforeach()
 
 file(CREATE_LINK ${SCDOC} ${WORK}/bin/scdoc SYMBOLIC)
-run(OUTPUT configured ${in_tree} cmake -DKOLIST_BUILD_MANUAL=ON build)
-run(OUTPUT built ${in_tree} cmake --build build --target manual)
+run(${in_tree} cmake -DKOLIST_BUILD_MANUAL=ON build)
+run(${in_tree} cmake --build build --target manual)
 include(${CMAKE_CURRENT_LIST_DIR}/../cmake/changelog.cmake)
 kolist_changelog_latest(${SOURCE}/debian/changelog _ epoch)
 set(ENV{SOURCE_DATE_EPOCH} ${epoch})
 string(TIMESTAMP date "%Y-%m-%d" UTC)
 file(STRINGS ${WORK}/tree/build/man/man3/koList.3 heading REGEX "^\\.TH ")
-if(NOT heading MATCHES "\"${date}\"")
-  message(SEND_ERROR "the manual is not dated ${date}, the changelog's date: ${heading}")
-endif()
+expect("${heading}" "\"${date}\"" "the manual is not dated ${date}, the changelog's date")
 message(STATUS "built and installed with ${WORK}/bin as PATH; the manual dated ${date}")
