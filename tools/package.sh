@@ -11,7 +11,7 @@
 # Each pair of packages is unpacked into build/packages/<arch>/root and
 # checked there: the library's exports and dependencies (tests/abi.cmake),
 # then the C and C++ examples it ships, built through find_package and
-# through pkg-config and run (tests/consumers.cmake; MIPS programs under qemu).
+# through pkg-config and run (tests/install/consumers.cmake; MIPS programs under qemu).
 # Both architectures' packages are Multi-Arch: same, so what they install
 # under usr/share must be byte for byte the same, paths that carry the
 # triplet aside. Each check prints one line starting "packages: ".
@@ -48,7 +48,7 @@ check_packages() {
     -DNM="$triplet-nm" -DREADELF="$triplet-readelf" $machine -P tests/abi.cmake
   cmake -DROOT="$root" -DEXAMPLES="$root/usr/share/doc/libkolist-dev/examples" \
     -DWORK="$PWD/$out/$arch/consumers" -DCC="$triplet-gcc" -DCXX="$triplet-g++" "$@" \
-    -P tests/consumers.cmake
+    -P tests/install/consumers.cmake
   echo "packages: $arch: the library's exports and dependencies as built; the examples built" \
     "through find_package and pkg-config, and run"
 }

@@ -2,7 +2,6 @@
 # Installs the build into a staging tree under its configured prefix
 # (DESTDIR) and builds and runs the examples against it (consumers.cmake).
 include(${CMAKE_CURRENT_LIST_DIR}/consumers.cmake)
-set(EXAMPLES ${SOURCE}/examples)
 file(REMOVE_RECURSE ${WORK})
 install_build(${BUILD} DESTDIR ${WORK}/root)
 consumers(ROOT ${WORK}/root ${WORK})

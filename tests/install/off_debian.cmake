@@ -5,7 +5,7 @@
 # but no git, no dpkg tools and no scdoc. find_program looks in PATH alone,
 # so GoogleTest is not found either. The manual is left out with one notice;
 # given scdoc and asked for, it is dated from debian/changelog.
-include(${CMAKE_CURRENT_LIST_DIR}/helpers.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/../helpers.cmake)
 
 file(REMOVE_RECURSE ${WORK})
 # The tree less .git and the builds in it, the presets' and this one's (no
@@ -57,7 +57,7 @@ endforeach()
 file(CREATE_LINK ${SCDOC} ${WORK}/bin/scdoc SYMBOLIC)
 run(${in_tree} cmake -DKOLIST_BUILD_MANUAL=ON build)
 run(${in_tree} cmake --build build --target manual)
-include(${CMAKE_CURRENT_LIST_DIR}/../cmake/changelog.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/changelog.cmake)
 kolist_changelog_latest(${SOURCE}/debian/changelog _ epoch)
 set(ENV{SOURCE_DATE_EPOCH} ${epoch})
 string(TIMESTAMP date "%Y-%m-%d" UTC)
