@@ -6,7 +6,7 @@
 # executable stack and, when asked, the machine and the size of .text.
 # cmake -DLIB=... -DHEADER=... -DNM=... -DREADELF=... [-DLIBC=...] [-DMACHINE=...]
 #       [-DMAX_TEXT=...] -P abi.cmake
-include(${CMAKE_CURRENT_LIST_DIR}/helpers.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/helpers.cmake NO_POLICY_SCOPE)
 if(NOT DEFINED LIBC)
   set(LIBC libc.so.6)
 endif()

@@ -3,7 +3,7 @@
 # whose auto-load directory is the prefix's: gdb loads the pretty-printers by
 # itself and prints a ko_list, its nodes, a ko::list<T>, its iterators and
 # node handles, a list damaged from gdb and one longer than the printers walk.
-include(${CMAKE_CURRENT_LIST_DIR}/helpers.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/helpers.cmake NO_POLICY_SCOPE)
 
 install_build(${BUILD} PREFIX ${WORK})
 # Ahead of the examples' RUNPATH, which names the build tree.

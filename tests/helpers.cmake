@@ -1,5 +1,8 @@
 # SPDX-License-Identifier: MIT
-# What the test scripts share, include()d by them.
+# What the test scripts share, include()d by them with NO_POLICY_SCOPE: the
+# policies of the CMake the project requires, so that no quoted word is read
+# as the name of a variable that a -D option happened to define.
+cmake_policy(VERSION 3.25)
 
 # run([OUTPUT <variable>] [WORKING_DIRECTORY <directory>] <command>...): echoes
 # the command and runs it. What it prints is shown if it fails, which stops the

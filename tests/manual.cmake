@@ -5,7 +5,7 @@
 # in its NAME section; every page renders through man without a single groff
 # warning and has a whatis entry; and the pages carry each prototype of the
 # header word for word.
-include(${CMAKE_CURRENT_LIST_DIR}/helpers.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/helpers.cmake NO_POLICY_SCOPE)
 
 install_build(${BUILD} PREFIX ${WORK})
 set(man ${WORK}/${MANDIR})

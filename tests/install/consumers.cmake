@@ -6,7 +6,7 @@
 # if that were / (a staging tree, unpacked packages), its files read through it.
 # cmake -DROOT=... -DEXAMPLES=... -DWORK=... -DCC=... -DCXX=... [-DFLAGS=...]
 #       [-DTOOLCHAIN=... -DEMULATOR=...] -P consumers.cmake
-include(${CMAKE_CURRENT_LIST_DIR}/../helpers.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/../helpers.cmake NO_POLICY_SCOPE)
 
 # consumers(PREFIX|ROOT <install> <work directory>), given the variables above.
 function(consumers how install work)

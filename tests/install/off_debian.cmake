@@ -5,7 +5,7 @@
 # but no git, no dpkg tools and no scdoc. find_program looks in PATH alone,
 # so GoogleTest is not found either. The manual is left out with one notice;
 # given scdoc and asked for, it is dated from debian/changelog.
-include(${CMAKE_CURRENT_LIST_DIR}/../helpers.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/../helpers.cmake NO_POLICY_SCOPE)
 
 file(REMOVE_RECURSE ${WORK})
 # The tree less .git and the builds in it, the presets' and this one's (no

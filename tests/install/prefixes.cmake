@@ -3,7 +3,7 @@
 # --prefix`, neither the configured one, and builds and runs the examples
 # against each (consumers.cmake). The first is gone before the second is
 # used: a file that names the configured prefix or the earlier one fails.
-include(${CMAKE_CURRENT_LIST_DIR}/consumers.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/consumers.cmake NO_POLICY_SCOPE)
 file(REMOVE_RECURSE ${WORK})
 foreach(name IN ITEMS first second)
   set(prefix ${WORK}/${name})
