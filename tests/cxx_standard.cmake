@@ -1,6 +1,5 @@
 # SPDX-License-Identifier: MIT
 # koList.hpp compiled as C++17 stops with one error, the one naming C++20.
-# cmake -DCXX=... -DHEADER=... -P cxx_standard.cmake
 execute_process(COMMAND ${CXX} -std=c++17 -fsyntax-only -x c++ ${HEADER}
   RESULT_VARIABLE failed ERROR_VARIABLE out)
 string(REGEX MATCHALL "error:" errors "${out}")

@@ -2,7 +2,6 @@
 # Runs PROGRAM once for each callback it throws from, named by KOLIST_THROWER,
 # and expects the abort of std::terminate: exit status 134 as a shell reports
 # it, and libstdc++'s word.
-# cmake -DPROGRAM=... [-DEMULATOR=...] -P terminate.cmake -- [ARGUMENTS...]
 foreach(callback alloc release compare)
   execute_process(COMMAND sh -c "KOLIST_THROWER=${callback} \"$@\"; exit $?" sh ${EMULATOR}
       ${PROGRAM} ${ARGUMENTS}

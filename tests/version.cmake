@@ -3,12 +3,10 @@
 # and the build's own reading of that entry (cmake/changelog.cmake, which
 # dates the manual off Debian) agrees with dpkg-parsechangelog on its version
 # and its date.
-# cmake -DSOURCE=... -DVERSION=... -DDPKG_PARSECHANGELOG=... -P version.cmake
 include(${CMAKE_CURRENT_LIST_DIR}/../cmake/changelog.cmake)
-set(changelog ${SOURCE}/debian/changelog)
-kolist_changelog_latest(${changelog} version epoch)
+kolist_changelog_latest(${CHANGELOG} version epoch)
 foreach(field IN ITEMS Version Timestamp)
-  execute_process(COMMAND ${DPKG_PARSECHANGELOG} -l ${changelog} -S${field}
+  execute_process(COMMAND ${DPKG_PARSECHANGELOG} -l ${CHANGELOG} -S${field}
     OUTPUT_VARIABLE ${field} OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
 endforeach()
 if(NOT version STREQUAL Version OR NOT epoch STREQUAL Timestamp)
