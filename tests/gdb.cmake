@@ -5,7 +5,7 @@
 # node handles, a list damaged from gdb and one longer than the printers walk.
 include(${CMAKE_CURRENT_LIST_DIR}/helpers.cmake NO_POLICY_SCOPE)
 
-install_build(${BUILD} PREFIX ${WORK})
+install_build(${BUILD} ${WORK})
 # Ahead of the examples' RUNPATH, which names the build tree.
 set(ENV{LD_LIBRARY_PATH} ${WORK}/${LIBDIR})
 

@@ -27,15 +27,10 @@ function(expect text regex)
   endif()
 endfunction()
 
-# install_build(<build> PREFIX|DESTDIR <directory>): installs the build tree
-# into <directory>, emptied first, as its prefix or as the configured one's stage.
-function(install_build build how directory)
-  file(REMOVE_RECURSE ${directory})
-  if(how STREQUAL "DESTDIR")
-    run(${CMAKE_COMMAND} -E env DESTDIR=${directory} ${CMAKE_COMMAND} --install ${build})
-  else()
-    run(${CMAKE_COMMAND} --install ${build} --prefix ${directory})
-  endif()
+# install_build(<build> <prefix>): installs the build tree into a fresh prefix.
+function(install_build build prefix)
+  file(REMOVE_RECURSE ${prefix})
+  run(${CMAKE_COMMAND} --install ${build} --prefix ${prefix})
 endfunction()
 
 # exported_symbols(<library> <names> <not_code>): the names that a shared

@@ -7,7 +7,7 @@
 # header word for word.
 include(${CMAKE_CURRENT_LIST_DIR}/helpers.cmake NO_POLICY_SCOPE)
 
-install_build(${BUILD} PREFIX ${WORK})
+install_build(${BUILD} ${WORK})
 set(man ${WORK}/${MANDIR})
 
 exported_symbols(${LIB} exported _)

@@ -3,5 +3,5 @@
 # (DESTDIR) and builds and runs the examples against it (consumers.cmake).
 include(${CMAKE_CURRENT_LIST_DIR}/consumers.cmake NO_POLICY_SCOPE)
 file(REMOVE_RECURSE ${WORK})
-install_build(${BUILD} DESTDIR ${WORK}/root)
+run(${CMAKE_COMMAND} -E env DESTDIR=${WORK}/root ${CMAKE_COMMAND} --install ${BUILD})
 consumers(ROOT ${WORK}/root ${WORK})

@@ -7,7 +7,7 @@ include(${CMAKE_CURRENT_LIST_DIR}/consumers.cmake NO_POLICY_SCOPE)
 file(REMOVE_RECURSE ${WORK})
 foreach(name IN ITEMS first second)
   set(prefix ${WORK}/${name})
-  install_build(${BUILD} PREFIX ${prefix})
+  install_build(${BUILD} ${prefix})
   # gdb finds the pretty-printers in its auto-load directory by the library's
   # full path.
   file(GLOB printers ${prefix}/${DATADIR}/gdb/auto-load${prefix}/${LIBDIR}/libkoList.so.*-gdb.py)
