@@ -1,12 +1,11 @@
 # SPDX-License-Identifier: MIT
-# What the test scripts share, include()d by them with NO_POLICY_SCOPE: the
-# policies of the CMake the project requires, so that no quoted word is read
-# as the name of a variable that a -D option happened to define.
+# What the test scripts share. They include() it with NO_POLICY_SCOPE for
+# CMake 3.25's policies, under which a quoted word in if() names no variable.
 cmake_policy(VERSION 3.25)
 
 # run([OUTPUT <variable>] [WORKING_DIRECTORY <directory>] <command>...): echoes
-# the command and runs it. What it prints is shown if it fails, which stops the
-# script, and goes to <variable>, trailing white space stripped.
+# and runs the command; if it fails, the script stops and shows what it printed,
+# which <variable> takes, less trailing white space.
 function(run)
   cmake_parse_arguments(PARSE_ARGV 0 run "" "OUTPUT;WORKING_DIRECTORY" "")
   execute_process(COMMAND ${run_UNPARSED_ARGUMENTS} WORKING_DIRECTORY "${run_WORKING_DIRECTORY}"
@@ -33,12 +32,11 @@ function(install_build build prefix)
   run(${CMAKE_COMMAND} --install ${build} --prefix ${prefix})
 endfunction()
 
-# exported_symbols(<library> <names> <not_code>): the names that a shared
-# library exports, sorted, as ${NM} reads its dynamic symbol table; and nm's
-# letter and name for each that is not code (T).
+# exported_symbols(<library> <names> <not_code>): the names a shared library
+# exports, sorted, as ${NM} reads them; nm's "<letter> <name>" of any not code.
 function(exported_symbols library names_var not_code_var)
-  run(OUTPUT nm_out ${NM} -D --defined-only ${library})
-  string(REGEX MATCHALL "[0-9a-f]+ [A-Za-z] [^\n]+" symbols "${nm_out}")
+  run(OUTPUT symbols ${NM} -D --defined-only ${library})
+  string(REGEX MATCHALL "[0-9a-f]+ [A-Za-z] [^\n]+" symbols "${symbols}")
   list(TRANSFORM symbols REPLACE "^[0-9a-f]+ " "")
   set(not_code ${symbols})
   list(FILTER not_code EXCLUDE REGEX "^T ")

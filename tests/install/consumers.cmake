@@ -2,13 +2,12 @@
 # Builds the C and the C++ example against an installed koList as its users
 # do, through find_package(koList) and through pkg-config, and runs them:
 # CMake's by their run path alone, the others with koList.pc's libdir as
-# LD_LIBRARY_PATH. The install is a prefix of its own, or lies under a root as
-# if that were / (a staging tree, unpacked packages), its files read through it.
+# LD_LIBRARY_PATH. consumers(PREFIX|ROOT <install> <work directory>): the
+# install is a prefix, or lies under a root as if that were / (a staging tree,
+# unpacked packages), its files naming the real paths, read through the root.
 # cmake -DROOT=... -DEXAMPLES=... -DWORK=... -DCC=... -DCXX=... [-DFLAGS=...]
 #       [-DTOOLCHAIN=... -DEMULATOR=...] -P consumers.cmake
 include(${CMAKE_CURRENT_LIST_DIR}/../helpers.cmake NO_POLICY_SCOPE)
-
-# consumers(PREFIX|ROOT <install> <work directory>), given the variables above.
 function(consumers how install work)
   set(find -DCMAKE_PREFIX_PATH=${install})
   set(ENV{PKG_CONFIG_SYSROOT_DIR} "")
@@ -23,15 +22,14 @@ function(consumers how install work)
   run(${CMAKE_COMMAND} --build ${work}/by-cmake)
 
   file(GLOB_RECURSE pc_file ${install}/*/koList.pc)
-  get_filename_component(pc_dir ${pc_file} DIRECTORY)
+  cmake_path(GET pc_file PARENT_PATH pc_dir)
   set(ENV{PKG_CONFIG_LIBDIR} ${pc_dir})
   run(OUTPUT pc_flags pkg-config --cflags --libs koList)
   run(OUTPUT libdir pkg-config --variable=libdir koList)
-  separate_arguments(pc_flags UNIX_COMMAND "${pc_flags} ${FLAGS}")
-  run(${CC} -std=c99 -pedantic -Wall -Wextra -Werror ${EXAMPLES}/example.c ${pc_flags}
-    -o ${work}/by-pkg-config)
-  run(${CXX} -std=c++20 -fno-exceptions -fno-rtti -pedantic -Wall -Wextra -Werror
-    ${EXAMPLES}/example.cpp ${pc_flags} -o ${work}/by-pkg-config-cpp)
+  separate_arguments(pc_flags UNIX_COMMAND "-pedantic -Wall -Wextra -Werror ${pc_flags} ${FLAGS}")
+  run(${CC} -std=c99 ${EXAMPLES}/example.c ${pc_flags} -o ${work}/by-pkg-config)
+  run(${CXX} -std=c++20 -fno-exceptions -fno-rtti ${EXAMPLES}/example.cpp ${pc_flags}
+    -o ${work}/by-pkg-config-cpp)
 
   run(${EMULATOR} ${work}/by-cmake/koList_example)
   run(${EMULATOR} ${work}/by-cmake/koList_example_cpp)
