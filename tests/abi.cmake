@@ -1,11 +1,10 @@
 # SPDX-License-Identifier: MIT
-# Checks the built shared library as a loader sees it: exactly the operations
-# the header declares are exported and no data, calls between them bound
-# inside the library, the SONAME, the C library as the only dependency (LIBC,
-# glibc's libc.so.6 by default), full RELRO, no text relocations, no
-# executable stack and, when asked, the machine and the size of .text.
-# cmake -DLIB=... -DHEADER=... -DNM=... -DREADELF=... [-DLIBC=...] [-DMACHINE=...]
-#       [-DMAX_TEXT=...] -P abi.cmake
+# The shared library as a loader sees it: exactly the operations the header
+# declares exported and no data, calls between them bound inside, the SONAME,
+# the C library as the only dependency (LIBC, by default glibc's libc.so.6),
+# full RELRO, no text relocations, no executable stack and, when asked, the
+# machine and the size of .text.
+# cmake -DLIB= -DHEADER= -DNM= -DREADELF= [-DLIBC= -DMACHINE= -DMAX_TEXT=] -P abi.cmake
 include(${CMAKE_CURRENT_LIST_DIR}/helpers.cmake NO_POLICY_SCOPE)
 if(NOT DEFINED LIBC)
   set(LIBC libc.so.6)

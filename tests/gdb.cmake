@@ -1,8 +1,8 @@
 # SPDX-License-Identifier: MIT
-# Runs the examples on the build installed into a fresh prefix under gdb,
-# whose auto-load directory is the prefix's: gdb loads the pretty-printers by
-# itself and prints a ko_list, its nodes, a ko::list<T>, its iterators and
-# node handles, a list damaged from gdb and one longer than the printers walk.
+# Runs the examples under gdb on the build installed into a fresh prefix, the
+# auto-load directory's: gdb loads the pretty-printers itself and prints a
+# ko_list, its nodes, a ko::list<T>, its iterators and node handles, a list
+# damaged from gdb and one longer than the printers walk.
 include(${CMAKE_CURRENT_LIST_DIR}/helpers.cmake NO_POLICY_SCOPE)
 
 install_build(${BUILD} ${WORK})
@@ -20,8 +20,7 @@ function(debug program output)
   message(STATUS "${out}${err}")
 endfunction()
 
-# Each example stopped in its main() with three readings linked and a fourth
-# node made.
+# Each example stopped in main() with three readings linked, a fourth made.
 set(fourth start "break ko_list_add" "ignore 2 3" continue "frame function main")
 set(pointer "0x[0-9a-f]+")
 debug(${EXAMPLE} out ${fourth} "print *list" "print list->first->next->data" "print *list->tail"
@@ -41,18 +40,18 @@ expect("${out}" "\n\\$3 = ko_list_node at position 2, data ${pointer}\n" gdb)
 expect("${out}" "\n\\$4 = ko_list_node unlinked, data ${pointer}\n" gdb)
 expect("${out}" "\n\\$6 = ko_list with 3 nodes, current at 2 = {" gdb)
 expect("${out}" "\n\\$8 = ko_list with 3 nodes, no current node = {" gdb)
-# Then damaged: a count short of the chain, then past it with the cursor on
-# the unlinked fourth node, the chain looped back, the fourth node marked
-# linked, and an unreadable next after a wrong prev.
+# Then damaged: a count short of the chain, then past it with the cursor on the
+# unlinked fourth node, the chain looped, the fourth marked linked, and an
+# unreadable next after a wrong prev.
 expect("${out}" "\n\\$9 = ko_list with 2 nodes \\(chain ends after 3\\), no current node = {" gdb)
 expect("${out}" "\n\\$10 = ko_list with 2147483647 nodes \\(chain ends after 3\\), current ${pointer} not in the chain = {" gdb)
 expect("${out}" "\n\\$11 = ko_list with 2147483647 nodes \\(chain loops after 3\\), current ${pointer} not in the chain = {\\[0\\] = ${pointer}, \\[1\\] = ${pointer}, \\[2\\] = ${pointer}}\n" gdb)
 expect("${out}" "\n\\$12 = ko_list_node linked but not in the chain of its list, data ${pointer}\n" gdb)
 expect("${out}" "\n\\$13 = ko_list with 2147483647 nodes \\(chain unreadable after 2, node 1 has a wrong prev\\), current ${pointer} not in the chain = {\\[0\\] = ${pointer}, \\[1\\] = ${pointer}}\n" gdb)
 
-# Then, each in a frame of the header: the handle of the fourth reading,
-# given up to the list; the search's iterator on its first match, as it
-# looks for the next; the coldest reading's handle, as it releases it.
+# Then, each in a frame of the header: the fourth reading's handle, given up to
+# the list; the search's iterator on its first match, as it looks for the
+# next; the coldest reading's handle, as it releases it.
 debug(${EXAMPLE_CPP} out ${fourth} "print list" "print list.begin()" "print list.end()" delete
   "tbreak ko_list_node_free" continue up "print *this"
   "tbreak ko_list_search_next" continue up "print *this"

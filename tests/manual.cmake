@@ -1,10 +1,9 @@
 # SPDX-License-Identifier: MIT
-# Installs the build into a fresh prefix and checks the manual there: every
-# name the library exports, koList and koList.hpp have a page of their own
-# name, or a symbolic link of that name to a page beside it, that lists them
-# in its NAME section; every page renders through man without a single groff
-# warning and has a whatis entry; and the pages carry each prototype of the
-# header word for word.
+# The manual of the build installed into a fresh prefix: every name the library
+# exports, koList and koList.hpp have a page of that name, or a symbolic link
+# of that name to a page beside it, that lists them under NAME; every page
+# renders through man without a groff warning and has a whatis entry; and the
+# pages carry each prototype of the header word for word.
 include(${CMAKE_CURRENT_LIST_DIR}/helpers.cmake NO_POLICY_SCOPE)
 
 install_build(${BUILD} ${WORK})

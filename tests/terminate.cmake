@@ -3,9 +3,8 @@
 # and expects the abort of std::terminate: exit status 134 as a shell reports
 # it, and libstdc++'s word.
 foreach(callback alloc release compare)
-  execute_process(COMMAND sh -c "KOLIST_THROWER=${callback} \"$@\"; exit $?" sh ${EMULATOR}
-      ${PROGRAM} ${ARGUMENTS}
-    RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  execute_process(COMMAND sh -c "KOLIST_THROWER=${callback} \"$@\"; exit $?" sh ${EMULATOR} ${PROGRAM}
+    ${ARGUMENTS} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
   if(NOT status EQUAL 134 OR NOT err MATCHES "terminate called after throwing")
     message(FATAL_ERROR "${callback}: status ${status}, not 134 through std::terminate\n${out}${err}")
   endif()

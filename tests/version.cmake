@@ -1,8 +1,7 @@
 # SPDX-License-Identifier: MIT
-# The Debian changelog's latest entry is for the version koList.h declares,
-# and the build's own reading of that entry (cmake/changelog.cmake, which
-# dates the manual off Debian) agrees with dpkg-parsechangelog on its version
-# and its date.
+# The Debian changelog's latest entry is for the version koList.h declares, and
+# the build's own reading of it (cmake/changelog.cmake, which dates the manual
+# off Debian) agrees with dpkg-parsechangelog on its version and date.
 include(${CMAKE_CURRENT_LIST_DIR}/../cmake/changelog.cmake)
 kolist_changelog_latest(${CHANGELOG} version epoch)
 foreach(field IN ITEMS Version Timestamp)

@@ -1,10 +1,9 @@
 # SPDX-License-Identifier: MIT
-# Builds and installs a copy of the source tree as a user off Debian does,
-# with default options and the README's commands: no .git in the tree, and a
-# PATH that holds CMake, make, the compilers, the assembler and the linker
-# but no git, no dpkg tools and no scdoc. find_program looks in PATH alone,
-# so GoogleTest is not found either. The manual is left out with one notice;
-# given scdoc and asked for, it is dated from debian/changelog.
+# Builds and installs a copy of the source tree as a user off Debian does, with
+# default options and the README's commands: no .git, and a PATH of CMake,
+# make, the compilers, the assembler and the linker alone, where find_program
+# looks alone (no git, dpkg tools, scdoc or GoogleTest). The manual is left out
+# with one notice; given scdoc and asked for, it is dated from debian/changelog.
 include(${CMAKE_CURRENT_LIST_DIR}/../helpers.cmake NO_POLICY_SCOPE)
 
 file(REMOVE_RECURSE ${WORK})
@@ -18,8 +17,7 @@ file(COPY ${SOURCE}/ DESTINATION ${WORK}/tree PATTERN .git EXCLUDE PATTERN build
 file(MAKE_DIRECTORY ${WORK}/bin)
 find_program(MAKE make REQUIRED)
 # The README's commands follow the quick start, which installs tools/setup.sh's
-# build set: the packages of CMake and make must be in it (its gcc and g++ are
-# the compilers).
+# build set: it must hold CMake's and make's packages (the compilers are its own).
 file(STRINGS ${SOURCE}/tools/setup.sh build_set REGEX "^build=")
 foreach(program IN ITEMS ${CMAKE_COMMAND} ${MAKE})
   run(OUTPUT package dpkg-query --search ${program})

@@ -8,8 +8,7 @@ file(REMOVE_RECURSE ${WORK})
 foreach(name IN ITEMS first second)
   set(prefix ${WORK}/${name})
   install_build(${BUILD} ${prefix})
-  # gdb finds the pretty-printers in its auto-load directory by the library's
-  # full path.
+  # gdb finds the pretty-printers in its auto-load directory by the library's path.
   file(GLOB printers ${prefix}/${DATADIR}/gdb/auto-load${prefix}/${LIBDIR}/libkoList.so.*-gdb.py)
   if(NOT printers)
     message(FATAL_ERROR "no pretty-printers for ${prefix}/${LIBDIR} in gdb's auto-load directory")
