@@ -36,18 +36,18 @@ if(NOT out MATCHES "\n\\$1 = ko_list with 3 nodes, current at 0 = {\\[0\\] = ${p
 elseif(NOT CMAKE_MATCH_1 STREQUAL CMAKE_MATCH_2)
   message(SEND_ERROR "child [1] is ${CMAKE_MATCH_1}, the second node's data ${CMAKE_MATCH_2}")
 endif()
-expect("${out}" "\n\\$3 = ko_list_node at position 2, data ${pointer}\n" gdb)
-expect("${out}" "\n\\$4 = ko_list_node unlinked, data ${pointer}\n" gdb)
-expect("${out}" "\n\\$6 = ko_list with 3 nodes, current at 2 = {" gdb)
-expect("${out}" "\n\\$8 = ko_list with 3 nodes, no current node = {" gdb)
+check(gdb out MATCHES "\n\\$3 = ko_list_node at position 2, data ${pointer}\n")
+check(gdb out MATCHES "\n\\$4 = ko_list_node unlinked, data ${pointer}\n")
+check(gdb out MATCHES "\n\\$6 = ko_list with 3 nodes, current at 2 = {")
+check(gdb out MATCHES "\n\\$8 = ko_list with 3 nodes, no current node = {")
 # Then damaged: a count short of the chain, then past it with the cursor on the
 # unlinked fourth node, the chain looped, the fourth marked linked, and an
 # unreadable next after a wrong prev.
-expect("${out}" "\n\\$9 = ko_list with 2 nodes \\(chain ends after 3\\), no current node = {" gdb)
-expect("${out}" "\n\\$10 = ko_list with 2147483647 nodes \\(chain ends after 3\\), current ${pointer} not in the chain = {" gdb)
-expect("${out}" "\n\\$11 = ko_list with 2147483647 nodes \\(chain loops after 3\\), current ${pointer} not in the chain = {\\[0\\] = ${pointer}, \\[1\\] = ${pointer}, \\[2\\] = ${pointer}}\n" gdb)
-expect("${out}" "\n\\$12 = ko_list_node linked but not in the chain of its list, data ${pointer}\n" gdb)
-expect("${out}" "\n\\$13 = ko_list with 2147483647 nodes \\(chain unreadable after 2, node 1 has a wrong prev\\), current ${pointer} not in the chain = {\\[0\\] = ${pointer}, \\[1\\] = ${pointer}}\n" gdb)
+check(gdb out MATCHES "\n\\$9 = ko_list with 2 nodes \\(chain ends after 3\\), no current node = {")
+check(gdb out MATCHES "\n\\$10 = ko_list with 2147483647 nodes \\(chain ends after 3\\), current ${pointer} not in the chain = {")
+check(gdb out MATCHES "\n\\$11 = ko_list with 2147483647 nodes \\(chain loops after 3\\), current ${pointer} not in the chain = {\\[0\\] = ${pointer}, \\[1\\] = ${pointer}, \\[2\\] = ${pointer}}\n")
+check(gdb out MATCHES "\n\\$12 = ko_list_node linked but not in the chain of its list, data ${pointer}\n")
+check(gdb out MATCHES "\n\\$13 = ko_list with 2147483647 nodes \\(chain unreadable after 2, node 1 has a wrong prev\\), current ${pointer} not in the chain = {\\[0\\] = ${pointer}, \\[1\\] = ${pointer}}\n")
 
 # Then, each in a frame of the header: the fourth reading's handle, given up to
 # the list; the search's iterator on its first match, as it looks for the
@@ -56,13 +56,13 @@ debug(${EXAMPLE_CPP} out ${fourth} "print list" "print list.begin()" "print list
   "tbreak ko_list_node_free" continue up "print *this"
   "tbreak ko_list_search_next" continue up "print *this"
   "tbreak ko_list_node_free" continue up "print *this")
-expect("${out}" "\n\\$1 = ko::list<reading> with 3 nodes, current at 0 = {\\[0\\] = {sensor = \"north[^}]*, celsius = 21}, \\[1\\] = {sensor = \"south[^}]*, celsius = 25}, \\[2\\] = {sensor = \"east[^}]*, celsius = 19}}\n" gdb)
+check(gdb out MATCHES "\n\\$1 = ko::list<reading> with 3 nodes, current at 0 = {\\[0\\] = {sensor = \"north[^}]*, celsius = 21}, \\[1\\] = {sensor = \"south[^}]*, celsius = 25}, \\[2\\] = {sensor = \"east[^}]*, celsius = 19}}\n")
 # An iterator and a handle print their element alone.
-expect("${out}" "\n\\$2 = {sensor = \"north[^}]*, celsius = 21}\n" gdb)
-expect("${out}" "\n\\$3 = end\\(\\)\n" gdb)
-expect("${out}" "\n\\$4 = empty ko::node<reading>\n" gdb)
-expect("${out}" "\n\\$5 = {sensor = \"south[^}]*, celsius = 25}\n" gdb)
-expect("${out}" "\n\\$6 = {sensor = \"east[^}]*, celsius = 19}\n" gdb)
+check(gdb out MATCHES "\n\\$2 = {sensor = \"north[^}]*, celsius = 21}\n")
+check(gdb out MATCHES "\n\\$3 = end\\(\\)\n")
+check(gdb out MATCHES "\n\\$4 = empty ko::node<reading>\n")
+check(gdb out MATCHES "\n\\$5 = {sensor = \"south[^}]*, celsius = 25}\n")
+check(gdb out MATCHES "\n\\$6 = {sensor = \"east[^}]*, celsius = 19}\n")
 
 # A list far longer than the walk (long_list.c: 32768 nodes, the cursor on
 # the middle one), printed whole, then with a count short of its chain.
@@ -74,5 +74,5 @@ if(NOT out MATCHES "\n\\$1 = ko_list_node linked but not among the first ([0-9]+
 endif()
 set(cap ${CMAKE_MATCH_1})
 math(EXPR last "${cap} - 1")
-expect("${out}" "\n\\$2 = ko_list with 32768 nodes, current ${pointer} not among the first ${cap} nodes = {\\[0\\] = ${pointer}, [^\n]*, \\[${last}\\] = ${pointer}, \\[\\.\\.\\.\\] = the walk stops after ${cap} nodes}\n" gdb)
-expect("${out}" "\n\\$3 = ko_list with 3 nodes \\(chain goes on past ${cap}\\), current ${pointer} not among the first ${cap} nodes = {" gdb)
+check(gdb out MATCHES "\n\\$2 = ko_list with 32768 nodes, current ${pointer} not among the first ${cap} nodes = {\\[0\\] = ${pointer}, [^\n]*, \\[${last}\\] = ${pointer}, \\[\\.\\.\\.\\] = the walk stops after ${cap} nodes}\n")
+check(gdb out MATCHES "\n\\$3 = ko_list with 3 nodes \\(chain goes on past ${cap}\\), current ${pointer} not among the first ${cap} nodes = {")

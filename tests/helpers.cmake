@@ -18,11 +18,13 @@ function(run)
   endif()
 endfunction()
 
-# expect(<text> <regex> <what a miss means>...): an error unless <text> matches
-# <regex>; the script goes on, to report every miss, and fails at its end.
-function(expect text regex)
-  if(NOT text MATCHES "${regex}")
-    message(SEND_ERROR "${ARGN}: nothing matches ${regex}")
+# check(<what a failure means> <condition>...): an error unless the condition
+# holds; the script goes on, to report every failure, and fails at its end.
+# if() reads its words unquoted: names of variables, numbers, patterns.
+function(check what)
+  if(NOT (${ARGN}))
+    string(REPLACE ";" " " condition "${ARGN}")
+    message(SEND_ERROR "${what} (not ${condition})")
   endif()
 endfunction()
 
