@@ -31,11 +31,9 @@ debug(${EXAMPLE} out ${fourth} "print *list" "print list->first->next->data" "pr
   "set var node->attached = 1" "print *node"
   "set var list->first->next->prev = node" "set var list->first->next->next = 8" "print *list")
 # The second child is the second node's data pointer.
-if(NOT out MATCHES "\n\\$1 = ko_list with 3 nodes, current at 0 = {\\[0\\] = ${pointer}, \\[1\\] = (${pointer}), \\[2\\] = ${pointer}}\n\\$2 = \\(void \\*\\) ([^\n]+)\n")
-  message(SEND_ERROR "gdb printed no ko_list of 3 nodes with the cursor on the first")
-elseif(NOT CMAKE_MATCH_1 STREQUAL CMAKE_MATCH_2)
-  message(SEND_ERROR "child [1] is ${CMAKE_MATCH_1}, the second node's data ${CMAKE_MATCH_2}")
-endif()
+string(REGEX MATCH "\n\\$1 = ko_list with 3 nodes, current at 0 = {\\[0\\] = ${pointer}, \\[1\\] = (${pointer}), \\[2\\] = ${pointer}}\n\\$2 = \\(void \\*\\) ([^\n]+)\n" _ "${out}")
+check("gdb printed no ko_list of 3 nodes with the cursor on the first, child [1] (${CMAKE_MATCH_1}) the second node's data (${CMAKE_MATCH_2})"
+  CMAKE_MATCH_1 AND CMAKE_MATCH_1 STREQUAL CMAKE_MATCH_2)
 check(gdb out MATCHES "\n\\$3 = ko_list_node at position 2, data ${pointer}\n")
 check(gdb out MATCHES "\n\\$4 = ko_list_node unlinked, data ${pointer}\n")
 check(gdb out MATCHES "\n\\$6 = ko_list with 3 nodes, current at 2 = {")
@@ -69,10 +67,9 @@ check(gdb out MATCHES "\n\\$6 = {sensor = \"east[^}]*, celsius = 19}\n")
 debug(${LONG_LIST} out start "break ko_list_free" continue "frame function main"
   "print *list->current" "set print elements unlimited" "print *list"
   "set print elements 4" "set var list->nodes = 3" "print *list")
-if(NOT out MATCHES "\n\\$1 = ko_list_node linked but not among the first ([0-9]+) nodes of its list, data ${pointer}\n")
-  message(FATAL_ERROR "gdb printed no node past the walk")
-endif()
+string(REGEX MATCH "\n\\$1 = ko_list_node linked but not among the first ([0-9]+) nodes of its list, data ${pointer}\n" _ "${out}")
 set(cap ${CMAKE_MATCH_1})
+check("gdb printed no node past the walk" cap)
 math(EXPR last "${cap} - 1")
 check(gdb out MATCHES "\n\\$2 = ko_list with 32768 nodes, current ${pointer} not among the first ${cap} nodes = {\\[0\\] = ${pointer}, [^\n]*, \\[${last}\\] = ${pointer}, \\[\\.\\.\\.\\] = the walk stops after ${cap} nodes}\n")
 check(gdb out MATCHES "\n\\$3 = ko_list with 3 nodes \\(chain goes on past ${cap}\\), current ${pointer} not among the first ${cap} nodes = {")
