@@ -4,7 +4,6 @@
 # the C library as the only dependency (LIBC, by default glibc's libc.so.6),
 # full RELRO, no text relocations, no executable stack and, when asked, the
 # machine and the size of .text.
-# cmake -DLIB= -DHEADER= -DNM= -DREADELF= [-DLIBC= -DMACHINE= -DMAX_TEXT=] -P abi.cmake
 include(${CMAKE_CURRENT_LIST_DIR}/helpers.cmake NO_POLICY_SCOPE)
 if(NOT DEFINED LIBC)
   set(LIBC libc.so.6)
@@ -45,4 +44,3 @@ if(DEFINED MAX_TEXT)
   message(STATUS ".text: ${text_size} bytes (at most ${MAX_TEXT})")
   check(".text is ${text_size} bytes, more than ${MAX_TEXT}" NOT text_size GREATER MAX_TEXT)
 endif()
-message(STATUS "${count} operations exported, nothing else")
