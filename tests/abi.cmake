@@ -1,11 +1,10 @@
 # SPDX-License-Identifier: MIT
-# Checks the built shared library as a loader sees it: exactly the operations
-# the header declares are exported and no data, calls between them bound
-# inside the library, the SONAME, the C library as the only dependency (LIBC,
-# glibc's libc.so.6 by default), full RELRO, no text relocations, no
-# executable stack and, when asked, the machine and the size of .text.
-# cmake -DLIB=... -DHEADER=... -DNM=... -DREADELF=... [-DLIBC=...] [-DMACHINE=...]
-#       [-DMAX_TEXT=...] -P abi.cmake
+# The shared library as a loader sees it: exactly the operations the header
+# declares exported and no data, calls between them bound inside, the SONAME,
+# the C library as the only dependency (LIBC, by default glibc's libc.so.6),
+# full RELRO, no text relocations, no executable stack and, when asked, the
+# machine and the size of .text.
+include(${CMAKE_CURRENT_LIST_DIR}/helpers.cmake NO_POLICY_SCOPE)
 if(NOT DEFINED LIBC)
   set(LIBC libc.so.6)
 endif()
@@ -16,64 +15,32 @@ list(TRANSFORM declared REPLACE "\\($" "")
 list(REMOVE_DUPLICATES declared)
 list(SORT declared)
 list(LENGTH declared count)
-if(NOT count EQUAL 26)
-  message(FATAL_ERROR "the header declares ${count} operations")
-endif()
+check("the header declares ${count} operations" count EQUAL 26)
+exported_symbols(${LIB} exported not_code)
+check("exported:\n${exported}\ndeclared:\n${declared}" exported STREQUAL declared)
+check("exports what is not code: ${not_code}" NOT not_code)
 
-execute_process(COMMAND ${NM} -D --defined-only ${LIB} OUTPUT_VARIABLE nm_out COMMAND_ERROR_IS_FATAL ANY)
-string(REGEX MATCHALL "[0-9a-f]+ [A-Za-z] [^\n]+" symbols "${nm_out}")
-set(exported "")
-foreach(line IN LISTS symbols)
-  string(REGEX MATCH "^[0-9a-f]+ ([A-Za-z]) (.*)$" _ "${line}")
-  if(NOT CMAKE_MATCH_1 STREQUAL "T")
-    message(FATAL_ERROR "exports something other than code: ${line}")
-  endif()
-  list(APPEND exported ${CMAKE_MATCH_2})
-endforeach()
-list(SORT exported)
-if(NOT exported STREQUAL declared)
-  message(FATAL_ERROR "exported:\n${exported}\ndeclared:\n${declared}")
-endif()
-
-# An operation the library calls itself would appear in a dynamic relocation
-# (its PLT slot or GOT entry on amd64) or among the global entries of the
-# MIPS GOT: the call would go through the loader's binding, which a preloaded
-# library could redirect in the middle of another operation.
-execute_process(COMMAND ${READELF} -r -A --wide ${LIB} OUTPUT_VARIABLE bindings
-  COMMAND_ERROR_IS_FATAL ANY)
+# An operation the library calls through a dynamic relocation (amd64's PLT or
+# GOT) or a global entry of the MIPS GOT goes through the loader's binding,
+# which a preloaded library could redirect in the middle of another operation.
+run(OUTPUT bindings ${READELF} -r -A --wide ${LIB})
 string(REGEX MATCHALL "[^\n]*ko_list_[^\n]*" bound "${bindings}")
-if(bound)
-  list(JOIN bound "\n" bound)
-  message(FATAL_ERROR "operations called through the PLT or GOT:\n${bound}")
-endif()
+list(JOIN bound "\n" bound)
+check("operations called through the PLT or GOT:\n${bound}" NOT bound)
 
-execute_process(COMMAND ${READELF} -dlhSW ${LIB} OUTPUT_VARIABLE elf COMMAND_ERROR_IS_FATAL ANY)
+run(OUTPUT elf ${READELF} -dlhSW ${LIB})
 string(REGEX MATCHALL "\\(NEEDED\\) +Shared library: \\[[^]\n]*\\]" needed "${elf}")
 list(TRANSFORM needed REPLACE ".*\\[(.*)\\]$" "\\1")
-if(NOT needed STREQUAL LIBC)
-  message(FATAL_ERROR "needs ${needed}, not ${LIBC} alone")
-endif()
-if(NOT elf MATCHES "\\(SONAME\\) +Library soname: \\[libkoList\\.so\\.1\\]")
-  message(FATAL_ERROR "SONAME is not libkoList.so.1")
-endif()
-if(NOT elf MATCHES "GNU_RELRO" OR NOT elf MATCHES "\\(FLAGS\\)[^\n]*BIND_NOW")
-  message(FATAL_ERROR "not full RELRO")
-endif()
-if(elf MATCHES "TEXTREL")
-  message(FATAL_ERROR "text relocations")
-endif()
-if(NOT elf MATCHES "GNU_STACK[^\n]* RW  ")
-  message(FATAL_ERROR "executable stack")
-endif()
-if(DEFINED MACHINE AND NOT elf MATCHES "Class: +ELF32.*little endian.*Machine: +${MACHINE}")
-  message(FATAL_ERROR "not a 32-bit little-endian ${MACHINE} library")
-endif()
+check("needs ${needed}, not ${LIBC} alone" needed STREQUAL LIBC)
+check("SONAME" elf MATCHES "\\(SONAME\\) +Library soname: \\[libkoList\\.so\\.1\\]")
+check("not full RELRO" elf MATCHES "GNU_RELRO" AND elf MATCHES "\\(FLAGS\\)[^\n]*BIND_NOW")
+check("text relocations" NOT elf MATCHES "TEXTREL")
+check("executable stack" elf MATCHES "GNU_STACK[^\n]* RW  ")
+check("not a 32-bit little-endian ${MACHINE} library" NOT DEFINED MACHINE
+  OR elf MATCHES "Class: +ELF32.*little endian.*Machine: +${MACHINE}")
 if(DEFINED MAX_TEXT)
   string(REGEX MATCH " \\.text +PROGBITS +[0-9a-f]+ [0-9a-f]+ ([0-9a-f]+)" _ "${elf}")
   math(EXPR text_size "0x${CMAKE_MATCH_1}")
   message(STATUS ".text: ${text_size} bytes (at most ${MAX_TEXT})")
-  if(text_size GREATER MAX_TEXT)
-    message(FATAL_ERROR ".text is ${text_size} bytes, more than ${MAX_TEXT}")
-  endif()
+  check(".text is ${text_size} bytes, more than ${MAX_TEXT}" NOT text_size GREATER MAX_TEXT)
 endif()
-message(STATUS "${count} operations exported, nothing else")

@@ -1,94 +1,75 @@
 # SPDX-License-Identifier: MIT
-# Installs the build into a fresh prefix and runs the examples on the
-# installed library under gdb, whose auto-load directory is the prefix's: gdb
-# loads the installed pretty-printers by itself and prints a ko_list, its
-# nodes, a ko::list<T>, its iterators and node handles, a list damaged from
-# gdb and one far longer than the printers walk.
-# cmake -DGDB=... -DBUILD=... -DWORK=... -DLIBDIR=... -DDATADIR=... -DEXAMPLE=... -DEXAMPLE_CPP=...
-#   -DLONG_LIST=... -P gdb.cmake
+# Runs the examples under gdb on the build installed into a fresh prefix, the
+# auto-load directory's: gdb loads the pretty-printers itself and prints a
+# ko_list, its nodes, a ko::list<T>, its iterators and node handles, a list
+# damaged from gdb and one longer than the printers walk.
+include(${CMAKE_CURRENT_LIST_DIR}/helpers.cmake NO_POLICY_SCOPE)
 
-file(REMOVE_RECURSE ${WORK})
-execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${WORK}
-  OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
+install_build(${BUILD} ${WORK})
 # Ahead of the examples' RUNPATH, which names the build tree.
 set(ENV{LD_LIBRARY_PATH} ${WORK}/${LIBDIR})
 
 # Runs `program` under gdb with the gdb commands in ARGN.
 function(debug program output)
-  set(commands "")
-  foreach(command IN LISTS ARGN)
-    list(APPEND commands -ex "${command}")
-  endforeach()
+  list(TRANSFORM ARGN PREPEND "-ex;")
   execute_process(COMMAND ${GDB} -nx -batch -iex "set debuginfod enabled off"
       -iex "set auto-load scripts-directory ${WORK}/${DATADIR}/gdb/auto-load"
-      -iex "add-auto-load-safe-path ${WORK}"
-      ${commands} ${program}
+      -iex "add-auto-load-safe-path ${WORK}" ${ARGN} ${program}
     OUTPUT_VARIABLE out ERROR_VARIABLE err COMMAND_ERROR_IS_FATAL ANY)
   set(${output} "${out}" PARENT_SCOPE)
   message(STATUS "${out}${err}")
 endfunction()
 
-function(expect output pattern)
-  if(NOT output MATCHES "${pattern}")
-    message(SEND_ERROR "gdb printed no line like ${pattern}")
-  endif()
-endfunction()
-
-# Each example stopped in its main() with three readings linked and a fourth
-# node made.
+# Each example stopped in main() with three readings linked, a fourth made.
 set(fourth start "break ko_list_add" "ignore 2 3" continue "frame function main")
 set(pointer "0x[0-9a-f]+")
 debug(${EXAMPLE} out ${fourth} "print *list" "print list->first->next->data" "print *list->tail"
   "print *node" "print ko_list_get_pos(list, 2)" "print *list" "print ko_list_get_next(list)"
-  "print *list"
-  "set var list->nodes = 2" "print *list"
+  "print *list" "set var list->nodes = 2" "print *list"
   "set var list->nodes = 2147483647" "set var list->current = node" "print *list"
   "set var list->tail->next = list->first" "print *list"
   "set var node->attached = 1" "print *node"
   "set var list->first->next->prev = node" "set var list->first->next->next = 8" "print *list")
 # The second child is the second node's data pointer.
-if(NOT out MATCHES "\n\\$1 = ko_list with 3 nodes, current at 0 = {\\[0\\] = ${pointer}, \\[1\\] = (${pointer}), \\[2\\] = ${pointer}}\n\\$2 = \\(void \\*\\) ([^\n]+)\n")
-  message(SEND_ERROR "gdb printed no ko_list of 3 nodes with the cursor on the first")
-elseif(NOT CMAKE_MATCH_1 STREQUAL CMAKE_MATCH_2)
-  message(SEND_ERROR "child [1] is ${CMAKE_MATCH_1}, the second node's data ${CMAKE_MATCH_2}")
-endif()
-expect("${out}" "\n\\$3 = ko_list_node at position 2, data ${pointer}\n")
-expect("${out}" "\n\\$4 = ko_list_node unlinked, data ${pointer}\n")
-expect("${out}" "\n\\$6 = ko_list with 3 nodes, current at 2 = {")
-expect("${out}" "\n\\$8 = ko_list with 3 nodes, no current node = {")
-# Then damaged: a count short of the chain, then past it with the cursor on
-# the unlinked fourth node, the chain looped back, the fourth node marked
-# linked, and an unreadable next after a wrong prev.
-expect("${out}" "\n\\$9 = ko_list with 2 nodes \\(chain ends after 3\\), no current node = {")
-expect("${out}" "\n\\$10 = ko_list with 2147483647 nodes \\(chain ends after 3\\), current ${pointer} not in the chain = {")
-expect("${out}" "\n\\$11 = ko_list with 2147483647 nodes \\(chain loops after 3\\), current ${pointer} not in the chain = {\\[0\\] = ${pointer}, \\[1\\] = ${pointer}, \\[2\\] = ${pointer}}\n")
-expect("${out}" "\n\\$12 = ko_list_node linked but not in the chain of its list, data ${pointer}\n")
-expect("${out}" "\n\\$13 = ko_list with 2147483647 nodes \\(chain unreadable after 2, node 1 has a wrong prev\\), current ${pointer} not in the chain = {\\[0\\] = ${pointer}, \\[1\\] = ${pointer}}\n")
+string(REGEX MATCH "\n\\$1 = ko_list with 3 nodes, current at 0 = {\\[0\\] = ${pointer}, \\[1\\] = (${pointer}), \\[2\\] = ${pointer}}\n\\$2 = \\(void \\*\\) ([^\n]+)\n" _ "${out}")
+check("gdb printed no ko_list of 3 nodes with the cursor on the first, child [1] (${CMAKE_MATCH_1}) the second node's data (${CMAKE_MATCH_2})"
+  CMAKE_MATCH_1 AND CMAKE_MATCH_1 STREQUAL CMAKE_MATCH_2)
+check(gdb out MATCHES "\n\\$3 = ko_list_node at position 2, data ${pointer}\n")
+check(gdb out MATCHES "\n\\$4 = ko_list_node unlinked, data ${pointer}\n")
+check(gdb out MATCHES "\n\\$6 = ko_list with 3 nodes, current at 2 = {")
+check(gdb out MATCHES "\n\\$8 = ko_list with 3 nodes, no current node = {")
+# Then damaged: a count short of the chain, then past it with the cursor on the
+# unlinked fourth node, the chain looped, the fourth marked linked, and an
+# unreadable next after a wrong prev.
+check(gdb out MATCHES "\n\\$9 = ko_list with 2 nodes \\(chain ends after 3\\), no current node = {")
+check(gdb out MATCHES "\n\\$10 = ko_list with 2147483647 nodes \\(chain ends after 3\\), current ${pointer} not in the chain = {")
+check(gdb out MATCHES "\n\\$11 = ko_list with 2147483647 nodes \\(chain loops after 3\\), current ${pointer} not in the chain = {\\[0\\] = ${pointer}, \\[1\\] = ${pointer}, \\[2\\] = ${pointer}}\n")
+check(gdb out MATCHES "\n\\$12 = ko_list_node linked but not in the chain of its list, data ${pointer}\n")
+check(gdb out MATCHES "\n\\$13 = ko_list with 2147483647 nodes \\(chain unreadable after 2, node 1 has a wrong prev\\), current ${pointer} not in the chain = {\\[0\\] = ${pointer}, \\[1\\] = ${pointer}}\n")
 
-# Then, each in a frame of the header: the handle of the fourth reading,
-# given up to the list; the search's iterator on its first match, as it
-# looks for the next; the coldest reading's handle, as it releases it.
+# Then, each in a frame of the header: the fourth reading's handle, given up to
+# the list; the search's iterator on its first match, as it looks for the
+# next; the coldest reading's handle, as it releases it.
 debug(${EXAMPLE_CPP} out ${fourth} "print list" "print list.begin()" "print list.end()" delete
   "tbreak ko_list_node_free" continue up "print *this"
   "tbreak ko_list_search_next" continue up "print *this"
   "tbreak ko_list_node_free" continue up "print *this")
-expect("${out}" "\n\\$1 = ko::list<reading> with 3 nodes, current at 0 = {\\[0\\] = {sensor = \"north[^}]*, celsius = 21}, \\[1\\] = {sensor = \"south[^}]*, celsius = 25}, \\[2\\] = {sensor = \"east[^}]*, celsius = 19}}\n")
+check(gdb out MATCHES "\n\\$1 = ko::list<reading> with 3 nodes, current at 0 = {\\[0\\] = {sensor = \"north[^}]*, celsius = 21}, \\[1\\] = {sensor = \"south[^}]*, celsius = 25}, \\[2\\] = {sensor = \"east[^}]*, celsius = 19}}\n")
 # An iterator and a handle print their element alone.
-expect("${out}" "\n\\$2 = {sensor = \"north[^}]*, celsius = 21}\n")
-expect("${out}" "\n\\$3 = end\\(\\)\n")
-expect("${out}" "\n\\$4 = empty ko::node<reading>\n")
-expect("${out}" "\n\\$5 = {sensor = \"south[^}]*, celsius = 25}\n")
-expect("${out}" "\n\\$6 = {sensor = \"east[^}]*, celsius = 19}\n")
+check(gdb out MATCHES "\n\\$2 = {sensor = \"north[^}]*, celsius = 21}\n")
+check(gdb out MATCHES "\n\\$3 = end\\(\\)\n")
+check(gdb out MATCHES "\n\\$4 = empty ko::node<reading>\n")
+check(gdb out MATCHES "\n\\$5 = {sensor = \"south[^}]*, celsius = 25}\n")
+check(gdb out MATCHES "\n\\$6 = {sensor = \"east[^}]*, celsius = 19}\n")
 
 # A list far longer than the walk (long_list.c: 32768 nodes, the cursor on
 # the middle one), printed whole, then with a count short of its chain.
 debug(${LONG_LIST} out start "break ko_list_free" continue "frame function main"
   "print *list->current" "set print elements unlimited" "print *list"
   "set print elements 4" "set var list->nodes = 3" "print *list")
-if(NOT out MATCHES "\n\\$1 = ko_list_node linked but not among the first ([0-9]+) nodes of its list, data ${pointer}\n")
-  message(FATAL_ERROR "gdb printed no node past the walk")
-endif()
+string(REGEX MATCH "\n\\$1 = ko_list_node linked but not among the first ([0-9]+) nodes of its list, data ${pointer}\n" _ "${out}")
 set(cap ${CMAKE_MATCH_1})
+check("gdb printed no node past the walk" cap)
 math(EXPR last "${cap} - 1")
-expect("${out}" "\n\\$2 = ko_list with 32768 nodes, current ${pointer} not among the first ${cap} nodes = {\\[0\\] = ${pointer}, [^\n]*, \\[${last}\\] = ${pointer}, \\[\\.\\.\\.\\] = the walk stops after ${cap} nodes}\n")
-expect("${out}" "\n\\$3 = ko_list with 3 nodes \\(chain goes on past ${cap}\\), current ${pointer} not among the first ${cap} nodes = {")
+check(gdb out MATCHES "\n\\$2 = ko_list with 32768 nodes, current ${pointer} not among the first ${cap} nodes = {\\[0\\] = ${pointer}, [^\n]*, \\[${last}\\] = ${pointer}, \\[\\.\\.\\.\\] = the walk stops after ${cap} nodes}\n")
+check(gdb out MATCHES "\n\\$3 = ko_list with 3 nodes \\(chain goes on past ${cap}\\), current ${pointer} not among the first ${cap} nodes = {")

@@ -1,21 +1,15 @@
 # SPDX-License-Identifier: MIT
-# Installs the build into a fresh prefix and checks the manual there: every
-# name the library exports, koList and koList.hpp have a page of their own
-# name, or a symbolic link of that name to a page beside it, that lists them
-# in its NAME section; every page renders through man without a single groff
-# warning and has a whatis entry; and the pages carry each prototype of the
-# header word for word.
-# cmake -DBUILD=... -DWORK=... -DMANDIR=... -DLIB=... -DNM=... -DHEADER=... -DSOURCES=...
-#       -DMAN=... -DLEXGROG=... -P manual.cmake
+# The manual of the build installed into a fresh prefix: every name the library
+# exports, koList and koList.hpp have a page of that name, or a symbolic link
+# of that name to a page beside it, that lists them under NAME; every page
+# renders through man without a groff warning and has a whatis entry; and the
+# pages carry each prototype of the header word for word.
+include(${CMAKE_CURRENT_LIST_DIR}/helpers.cmake NO_POLICY_SCOPE)
 
-file(REMOVE_RECURSE ${WORK})
-execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${WORK}
-  OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
+install_build(${BUILD} ${WORK})
 set(man ${WORK}/${MANDIR})
 
-execute_process(COMMAND ${NM} -D --defined-only ${LIB} OUTPUT_VARIABLE nm_out COMMAND_ERROR_IS_FATAL ANY)
-string(REGEX MATCHALL "[^ \n]+\n" exported "${nm_out}")
-list(TRANSFORM exported STRIP)
+exported_symbols(${LIB} exported _)
 list(LENGTH exported exported_count)
 
 # Rendered as lintian renders them, from the manual's root. A link is its
@@ -26,27 +20,18 @@ file(GLOB pages RELATIVE ${man} ${man}/man3/*)
 foreach(page IN LISTS pages)
   if(IS_SYMLINK ${man}/${page})
     file(READ_SYMLINK ${man}/${page} target)
-    if(NOT target MATCHES "^[^/]+$" OR IS_SYMLINK ${man}/man3/${target}
-        OR NOT EXISTS ${man}/man3/${target})
-      message(SEND_ERROR "${page} links to ${target}, not to a page beside it")
-    endif()
+    check("${page} links to ${target}, not to a page beside it" target MATCHES "^[^/]+$"
+      AND NOT IS_SYMLINK ${man}/man3/${target} AND EXISTS ${man}/man3/${target})
     set(rendered_as_${page} man3/${target})
     continue()
   endif()
   file(STRINGS ${man}/${page} first_line LIMIT_COUNT 1)
-  if(first_line MATCHES "^\\.so ")
-    message(SEND_ERROR "${page} is a .so page, not a link to the page")
-  endif()
+  check("${page} is a .so page, not a link to the page" NOT first_line MATCHES "^\\.so ")
   set(rendered_as_${page} ${page})
   execute_process(COMMAND ${MAN} --warnings=w -E UTF-8 -l ${page} WORKING_DIRECTORY ${man}
     OUTPUT_VARIABLE text ERROR_VARIABLE warnings RESULT_VARIABLE status)
-  if(NOT status EQUAL 0 OR NOT warnings STREQUAL "")
-    message(SEND_ERROR "${page} renders with status ${status}:\n${warnings}")
-  endif()
-  execute_process(COMMAND ${LEXGROG} ${page} WORKING_DIRECTORY ${man} OUTPUT_QUIET RESULT_VARIABLE status)
-  if(NOT status EQUAL 0)
-    message(SEND_ERROR "${page} has no whatis entry")
-  endif()
+  check("${page} renders with status ${status}:\n${warnings}" status EQUAL 0 AND NOT warnings MATCHES .)
+  run(WORKING_DIRECTORY ${man} ${LEXGROG} ${page})
   string(REGEX MATCH "\nNAME\n(.*)\nSYNOPSIS\n" _ "${text}")
   set(documented_in_${page} "${CMAKE_MATCH_1}")
 endforeach()
@@ -54,9 +39,8 @@ endforeach()
 foreach(name IN LISTS exported ITEMS koList koList.hpp)
   string(REPLACE "." "\\." name_pattern "${name}")
   set(page man3/${name}.3)
-  if(NOT documented_in_${rendered_as_${page}} MATCHES "[ \n]${name_pattern}(,| -|\n)")
-    message(SEND_ERROR "no page documents ${name} as man3/${name}.3")
-  endif()
+  check("no page documents ${name} as man3/${name}.3"
+    documented_in_${rendered_as_${page}} MATCHES "[ \n]${name_pattern}(,| -|\n)")
 endforeach()
 
 # A declaration starts a line of the header; comments never do.
@@ -65,21 +49,14 @@ string(REGEX MATCHALL "\n[a-z0-9_]+ \\*?ko_list_[a-z_]+\\([^;)]*\\)" prototypes 
 list(TRANSFORM prototypes REPLACE "[ \n]+" " ")
 list(TRANSFORM prototypes STRIP)
 list(LENGTH prototypes prototype_count)
-if(NOT prototype_count EQUAL exported_count)
-  message(SEND_ERROR "${prototype_count} prototypes in the header, ${exported_count} exported names")
-endif()
+check("${prototype_count} prototypes in the header, ${exported_count} exported names"
+  prototype_count EQUAL exported_count)
 file(GLOB sources ${SOURCES}/*.scd)
-set(manual "")
-foreach(source IN LISTS sources)
-  file(READ ${source} text)
-  string(APPEND manual "${text}")
-endforeach()
+run(OUTPUT manual cat ${sources})
 string(REGEX REPLACE "[ \n]+" " " manual "${manual}")
 foreach(prototype IN LISTS prototypes)
   string(FIND "${manual}" "${prototype};" at)
-  if(at EQUAL -1)
-    message(SEND_ERROR "no page has the prototype ${prototype};")
-  endif()
+  check("no page has the prototype ${prototype};" NOT at EQUAL -1)
 endforeach()
 list(LENGTH pages page_count)
 message(STATUS "${page_count} pages checked for ${exported_count} exported names")

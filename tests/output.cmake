@@ -1,8 +1,5 @@
 # SPDX-License-Identifier: MIT
 # Runs PROGRAM and holds its standard output to EXPECTED, byte for byte.
-# cmake -DPROGRAM=... -DEXPECTED=... -DACTUAL=... [-DEMULATOR=...] -P output.cmake
+include(${CMAKE_CURRENT_LIST_DIR}/helpers.cmake NO_POLICY_SCOPE)
 execute_process(COMMAND ${EMULATOR} ${PROGRAM} OUTPUT_FILE ${ACTUAL} COMMAND_ERROR_IS_FATAL ANY)
-execute_process(COMMAND diff -u ${EXPECTED} ${ACTUAL} OUTPUT_VARIABLE diff RESULT_VARIABLE status)
-if(NOT status EQUAL 0)
-  message(FATAL_ERROR "${PROGRAM} printed ${ACTUAL}, not ${EXPECTED}:\n${diff}")
-endif()
+run(diff -u ${EXPECTED} ${ACTUAL})

@@ -2,12 +2,10 @@
 # Runs PROGRAM once for each callback it throws from, named by KOLIST_THROWER,
 # and expects the abort of std::terminate: exit status 134 as a shell reports
 # it, and libstdc++'s word.
-# cmake -DPROGRAM=... [-DEMULATOR=...] -P terminate.cmake -- [ARGUMENTS...]
+include(${CMAKE_CURRENT_LIST_DIR}/helpers.cmake NO_POLICY_SCOPE)
 foreach(callback alloc release compare)
-  execute_process(COMMAND sh -c "KOLIST_THROWER=${callback} \"$@\"; exit $?" sh ${EMULATOR}
-      ${PROGRAM} ${ARGUMENTS}
-    RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(NOT status EQUAL 134 OR NOT err MATCHES "terminate called after throwing")
-    message(FATAL_ERROR "${callback}: status ${status}, not 134 through std::terminate\n${out}${err}")
-  endif()
+  execute_process(COMMAND sh -c "KOLIST_THROWER=${callback} \"$@\"; exit $?" sh ${EMULATOR} ${PROGRAM}
+    ${ARGUMENTS} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  check("${callback}: status ${status}, not 134 through std::terminate\n${out}${err}"
+    status EQUAL 134 AND err MATCHES "terminate called after throwing")
 endforeach()

@@ -1,22 +1,16 @@
 # SPDX-License-Identifier: MIT
-# The Debian changelog's latest entry is for the version koList.h declares,
-# and the build's own reading of that entry (cmake/changelog.cmake, which
-# dates the manual off Debian) agrees with dpkg-parsechangelog on its version
-# and its date.
-# cmake -DSOURCE=... -DVERSION=... -DDPKG_PARSECHANGELOG=... -P version.cmake
+# The Debian changelog's latest entry is for the version koList.h declares, and
+# the build's own reading of it (cmake/changelog.cmake, which dates the manual
+# off Debian) agrees with dpkg-parsechangelog on its version and date.
+include(${CMAKE_CURRENT_LIST_DIR}/helpers.cmake NO_POLICY_SCOPE)
 include(${CMAKE_CURRENT_LIST_DIR}/../cmake/changelog.cmake)
-set(changelog ${SOURCE}/debian/changelog)
-kolist_changelog_latest(${changelog} version epoch)
+kolist_changelog_latest(${CHANGELOG} version epoch)
 foreach(field IN ITEMS Version Timestamp)
-  execute_process(COMMAND ${DPKG_PARSECHANGELOG} -l ${changelog} -S${field}
-    OUTPUT_VARIABLE ${field} OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+  run(OUTPUT ${field} ${DPKG_PARSECHANGELOG} -l ${CHANGELOG} -S${field})
 endforeach()
-if(NOT version STREQUAL Version OR NOT epoch STREQUAL Timestamp)
-  message(FATAL_ERROR "read ${version} of ${epoch}, dpkg-parsechangelog ${Version} of ${Timestamp}")
-endif()
+check("read ${version} of ${epoch}, dpkg-parsechangelog ${Version} of ${Timestamp}"
+  version STREQUAL Version AND epoch STREQUAL Timestamp)
 # Without the epoch and the Debian revision.
 string(REGEX REPLACE "^[0-9]+:|-[^-]*$" "" upstream_version "${version}")
-if(NOT upstream_version STREQUAL VERSION)
-  message(FATAL_ERROR "debian/changelog is at ${version}, koList.h at ${VERSION}")
-endif()
+check("debian/changelog is at ${version}, koList.h at ${VERSION}" upstream_version STREQUAL VERSION)
 message(STATUS "debian/changelog and koList.h agree on ${VERSION}, dated ${epoch}")
