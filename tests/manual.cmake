@@ -2,8 +2,8 @@
 # The manual of the build installed into a fresh prefix: every name the library
 # exports, koList and koList.hpp have a page of that name, or a symbolic link
 # of that name to a page beside it, that lists them under NAME; every page
-# renders through man without a groff warning and has a whatis entry; and the
-# pages carry each prototype of the header word for word.
+# renders through man without a groff warning and has a whatis entry; the
+# pages carry each prototype of the header, and its rules, word for word.
 include(${CMAKE_CURRENT_LIST_DIR}/helpers.cmake NO_POLICY_SCOPE)
 
 install_build(${BUILD} ${WORK})
@@ -58,5 +58,14 @@ foreach(prototype IN LISTS prototypes)
   string(FIND "${manual}" "${prototype};" at)
   check("no page has the prototype ${prototype};" NOT at EQUAL -1)
 endforeach()
+
+# One text of the rules: koList.h's "Ownership and callbacks", word for word in koList(3).
+string(REGEX MATCH "\n \\* Ownership and callbacks\n \\*(\n[^/]*)\n \\*/" _ "${header}")
+string(REGEX REPLACE "(\n \\*|[ \n])+" " " in_header "${CMAKE_MATCH_1}")
+file(READ ${SOURCES}/koList.3.scd page)
+string(REGEX MATCH "\n## Ownership and callbacks(\n[^#]*)\n\n## " _ "${page}")
+string(REGEX REPLACE "[ \n]+" " " in_manual "${CMAKE_MATCH_1}")
+check("koList(3) lacks koList.h's \"Ownership and callbacks\":\n${in_header}\n${in_manual}"
+  in_header STREQUAL in_manual AND in_header MATCHES longjmp)
 list(LENGTH pages page_count)
 message(STATUS "${page_count} pages checked for ${exported_count} exported names")
