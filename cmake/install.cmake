@@ -1,17 +1,28 @@
 # SPDX-License-Identifier: MIT
-# Installs the library with its SONAME links, the headers, a CMake package
-# (find_package(koList) gives koList::koList, and koList::cpp for the C++
-# interface) and koList.pc. The runtime component is what a machine that
-# only runs programs needs; development adds what building them takes. The
-# Debian packages are made by debian/.
+# Installs the library with its SONAME links, or the archive, the headers, a
+# CMake package (find_package(koList) gives koList::koList, and koList::cpp
+# for the C++ interface) and koList.pc. The runtime component is what a
+# machine that only runs programs needs; development adds what building them
+# takes. The Debian packages are made by debian/.
 include(CMakePackageConfigHelpers)
 
 set(KOLIST_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/koList)
-install(TARGETS koList koList_cpp EXPORT koListTargets
-  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime NAMELINK_COMPONENT development)
+# The archive has an export set of its own, koList::static, so that a prefix
+# may hold both builds, as Debian's -dev package does; koListConfig.cmake
+# makes up the rest when the archive is alone.
+if(library_type STREQUAL "SHARED_LIBRARY")
+  install(TARGETS koList koList_cpp EXPORT koListTargets
+    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime NAMELINK_COMPONENT development)
+  install(EXPORT koListTargets NAMESPACE koList:: DESTINATION ${KOLIST_CMAKE_DIR}
+    COMPONENT development)
+else()
+  set_target_properties(koList PROPERTIES EXPORT_NAME static)
+  install(TARGETS koList EXPORT koListStaticTargets
+    ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development)
+  install(EXPORT koListStaticTargets NAMESPACE koList:: DESTINATION ${KOLIST_CMAKE_DIR}
+    COMPONENT development)
+endif()
 install(DIRECTORY include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT development)
-install(EXPORT koListTargets NAMESPACE koList:: DESTINATION ${KOLIST_CMAKE_DIR}
-  COMPONENT development)
 # The CMake package finds its prefix from where it lies.
 configure_package_config_file(cmake/koListConfig.cmake.in koListConfig.cmake
   INSTALL_DESTINATION ${KOLIST_CMAKE_DIR})

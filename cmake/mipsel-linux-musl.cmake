@@ -17,6 +17,7 @@ set(CMAKE_CXX_COMPILER mipsel-linux-musl-gcc)
 # left out, and the loader knows it as libc.so.
 set(KOLIST_NO_CXX_STDLIB ON)
 set(KOLIST_LIBC_SONAME libc.so)
+set(KOLIST_BYTE_ORDER little)
 
 # Debian's musl is no root of its own: those settings name its headers and
 # libraries to the compiler. Libraries, headers and CMake packages are looked

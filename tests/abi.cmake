@@ -1,13 +1,9 @@
 # SPDX-License-Identifier: MIT
-# The shared library as a loader sees it: exactly the operations the header
-# declares exported and no data, calls between them bound inside, the SONAME,
-# the C library as the only dependency (LIBC, by default glibc's libc.so.6),
-# full RELRO, no text relocations, no executable stack and, when asked, the
-# machine and the size of .text.
+# The library as a loader sees it: the header's operations exported alone, no
+# data (all an archive is checked for); calls between them bound inside; the
+# SONAME; the C library LIBC alone needed; full RELRO, no text relocations or
+# executable stack; when asked, the machine, its byte order and .text's size.
 include(${CMAKE_CURRENT_LIST_DIR}/helpers.cmake NO_POLICY_SCOPE)
-if(NOT DEFINED LIBC)
-  set(LIBC libc.so.6)
-endif()
 
 file(READ ${HEADER} header)
 string(REGEX MATCHALL "ko_list_[a-z_]+\\(" declared "${header}")
@@ -19,10 +15,12 @@ check("the header declares ${count} operations" count EQUAL 26)
 exported_symbols(${LIB} exported not_code)
 check("exported:\n${exported}\ndeclared:\n${declared}" exported STREQUAL declared)
 check("exports what is not code: ${not_code}" NOT not_code)
+if(LIB MATCHES "\\.a$") # an archive has no dynamic section
+  return()
+endif()
 
-# An operation the library calls through a dynamic relocation (amd64's PLT or
-# GOT) or a global entry of the MIPS GOT goes through the loader's binding,
-# which a preloaded library could redirect in the middle of another operation.
+# A call through a dynamic relocation (the PLT or GOT) or the MIPS GOT's global
+# entries could be redirected by a preloaded library inside another operation.
 run(OUTPUT bindings ${READELF} -r -A --wide ${LIB})
 string(REGEX MATCHALL "[^\n]*ko_list_[^\n]*" bound "${bindings}")
 list(JOIN bound "\n" bound)
@@ -36,8 +34,8 @@ check("SONAME" elf MATCHES "\\(SONAME\\) +Library soname: \\[libkoList\\.so\\.1\
 check("not full RELRO" elf MATCHES "GNU_RELRO" AND elf MATCHES "\\(FLAGS\\)[^\n]*BIND_NOW")
 check("text relocations" NOT elf MATCHES "TEXTREL")
 check("executable stack" elf MATCHES "GNU_STACK[^\n]* RW  ")
-check("not a 32-bit little-endian ${MACHINE} library" NOT DEFINED MACHINE
-  OR elf MATCHES "Class: +ELF32.*little endian.*Machine: +${MACHINE}")
+check("not a 32-bit ${BYTE_ORDER}-endian ${MACHINE} library" NOT DEFINED MACHINE
+  OR elf MATCHES "Class: +ELF32.*${BYTE_ORDER} endian.*Machine: +${MACHINE}")
 if(DEFINED MAX_TEXT)
   string(REGEX MATCH " \\.text +PROGBITS +[0-9a-f]+ [0-9a-f]+ ([0-9a-f]+)" _ "${elf}")
   math(EXPR text_size "0x${CMAKE_MATCH_1}")

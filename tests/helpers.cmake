@@ -1,11 +1,9 @@
 # SPDX-License-Identifier: MIT
-# What the test scripts share. They include() it with NO_POLICY_SCOPE for
-# CMake 3.25's policies, under which a quoted word in if() names no variable.
+# What the test scripts share, with CMake 3.25's policies (NO_POLICY_SCOPE).
 cmake_policy(VERSION 3.25)
 
-# run([OUTPUT <variable>] [WORKING_DIRECTORY <directory>] <command>...): echoes
-# and runs the command; if it fails, the script stops and shows what it printed,
-# which <variable> takes, less trailing white space.
+# run([OUTPUT <var>] [WORKING_DIRECTORY <dir>] <command>...): echoes and runs the
+# command; a failure stops the script and shows its output, which <var> takes.
 function(run)
   cmake_parse_arguments(PARSE_ARGV 0 run "" "OUTPUT;WORKING_DIRECTORY" "")
   execute_process(COMMAND ${run_UNPARSED_ARGUMENTS} WORKING_DIRECTORY "${run_WORKING_DIRECTORY}"
@@ -19,8 +17,7 @@ function(run)
 endfunction()
 
 # check(<what a failure means> <condition>...): an error unless the condition
-# holds; the script goes on, to report every failure, and fails at its end.
-# if() reads its words unquoted: names of variables, numbers, patterns.
+# holds, read by if() unquoted; the script goes on and fails at its end.
 function(check what)
   if(NOT (${ARGN}))
     string(REPLACE ";" " " condition "${ARGN}")
@@ -35,9 +32,13 @@ function(install_build build prefix)
 endfunction()
 
 # exported_symbols(<library> <names> <not_code>): the names a shared library
-# exports, sorted, as ${NM} reads them; nm's "<letter> <name>" of any not code.
+# exports or an archive defines, sorted; "<nm letter> <name>" of any not code.
 function(exported_symbols library names_var not_code_var)
-  run(OUTPUT symbols ${NM} -D --defined-only ${library})
+  set(table -D)
+  if(library MATCHES "\\.a$")
+    set(table -g)
+  endif()
+  run(OUTPUT symbols ${NM} ${table} --defined-only ${library})
   string(REGEX MATCHALL "[0-9a-f]+ [A-Za-z] [^\n]+" symbols "${symbols}")
   list(TRANSFORM symbols REPLACE "^[0-9a-f]+ " "")
   set(not_code ${symbols})
@@ -46,4 +47,17 @@ function(exported_symbols library names_var not_code_var)
   list(SORT symbols)
   set(${names_var} ${symbols} PARENT_SCOPE)
   set(${not_code_var} ${not_code} PARENT_SCOPE)
+endfunction()
+
+# bare_path(<directory> <program>...): PATH becomes the directory, holding links
+# to these programs alone under their own names; a name is looked up first.
+function(bare_path directory)
+  file(MAKE_DIRECTORY ${directory})
+  foreach(program IN LISTS ARGN)
+    unset(found)
+    find_program(found ${program} NO_CACHE REQUIRED)
+    cmake_path(GET found FILENAME name)
+    file(CREATE_LINK ${found} ${directory}/${name} SYMBOLIC)
+  endforeach()
+  set(ENV{PATH} ${directory})
 endfunction()

@@ -1,11 +1,8 @@
 # SPDX-License-Identifier: MIT
-# Builds the C and the C++ example against an installed koList, as its users
-# do, through find_package and through pkg-config, and runs them: CMake's by
-# their run path alone, the others with koList.pc's libdir as LD_LIBRARY_PATH.
-# consumers(PREFIX|ROOT <install> <work directory>): the install is a prefix,
-# or lies under a root as if that were / (a staging tree, unpacked packages).
-# It reads EXAMPLES, CC, CXX, FLAGS and, crossing, TOOLCHAIN and EMULATOR;
-# as a script, ROOT and WORK too.
+# consumers(PREFIX|ROOT <install> <work directory>): the C and C++ examples
+# built against an install through find_package and pkg-config, and run. The
+# install is a prefix, or lies under a root as if it were / (a staging tree,
+# unpacked packages). Reads EXAMPLES, CC, CXX, FLAGS, TOOLCHAIN, EMULATOR.
 include(${CMAKE_CURRENT_LIST_DIR}/../helpers.cmake NO_POLICY_SCOPE)
 function(consumers how install work)
   set(find -DCMAKE_PREFIX_PATH=${install})

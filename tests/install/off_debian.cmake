@@ -1,37 +1,27 @@
 # SPDX-License-Identifier: MIT
-# Builds and installs a copy of the source tree as a user off Debian does, with
-# default options and the README's commands: no .git, and a PATH of CMake,
-# make, the compilers, the assembler and the linker alone, where find_program
-# looks alone (no git, dpkg tools, scdoc or GoogleTest). The manual is left out
-# with one notice; given scdoc and asked for, it is dated from debian/changelog.
+# The tree without .git built off Debian, PATH holding CMake, make, compilers and
+# binutils alone. By the README, the manual is left out with one notice, and when
+# asked for is dated from the changelog. As the subproject of a parent testing,
+# koList builds its library alone, registers no test, installs nothing and sets
+# none of the parent's variables, before its include(CTest) and after.
 include(${CMAKE_CURRENT_LIST_DIR}/../helpers.cmake NO_POLICY_SCOPE)
 
 file(REMOVE_RECURSE ${WORK})
-# The tree less .git and the builds in it, the presets' and this one's (no
-# deeper entry bears those names).
+# Less the builds in it, the presets' and this one's.
 file(RELATIVE_PATH binary ${SOURCE} ${BINARY})
 string(REGEX REPLACE "/.*" "" binary "${binary}")
 file(COPY ${SOURCE}/ DESTINATION ${WORK}/tree PATTERN .git EXCLUDE PATTERN build EXCLUDE
   PATTERN ${binary} EXCLUDE)
 
-file(MAKE_DIRECTORY ${WORK}/bin)
 find_program(MAKE make REQUIRED)
-# The README's commands follow the quick start, which installs tools/setup.sh's
-# build set: it must hold CMake's and make's packages (the compilers are its own).
+# The quick start installs setup.sh's build set: it must hold CMake and make.
 file(STRINGS ${SOURCE}/tools/setup.sh build_set REGEX "^build=")
 foreach(program IN ITEMS ${CMAKE_COMMAND} ${MAKE})
   run(OUTPUT package dpkg-query --search ${program})
   string(REGEX REPLACE ":.*" "" package "${package}")
   check("${program} comes with ${package}, not in the build set" build_set MATCHES "[\" ]${package}[\" ]")
 endforeach()
-find_program(AS as REQUIRED)
-find_program(LD ld REQUIRED)
-set(tools cmake ${CMAKE_COMMAND} make ${MAKE} cc ${CC} c++ ${CXX} as ${AS} ld ${LD})
-while(tools)
-  list(POP_FRONT tools name path)
-  file(CREATE_LINK ${path} ${WORK}/bin/${name} SYMBOLIC)
-endwhile()
-set(ENV{PATH} ${WORK}/bin)
+bare_path(${WORK}/bin ${CMAKE_COMMAND} ${CMAKE_CTEST_COMMAND} ${MAKE} ${CC} ${CXX} as ld ar ranlib)
 unset(ENV{SOURCE_DATE_EPOCH})
 unset(ENV{CMAKE_GENERATOR})
 set(in_tree WORKING_DIRECTORY ${WORK}/tree)
@@ -51,11 +41,45 @@ endforeach()
 
 file(CREATE_LINK ${SCDOC} ${WORK}/bin/scdoc SYMBOLIC)
 run(${in_tree} cmake -DKOLIST_BUILD_MANUAL=ON build)
-run(${in_tree} cmake --build build --target manual)
+run(${in_tree} cmake --build build --target kolist_manual)
 include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/changelog.cmake)
 kolist_changelog_latest(${SOURCE}/debian/changelog _ epoch)
 set(ENV{SOURCE_DATE_EPOCH} ${epoch})
 string(TIMESTAMP date "%Y-%m-%d" UTC)
 file(STRINGS ${WORK}/tree/build/man/man3/koList.3 heading REGEX "^\\.TH ")
 check("the manual is not dated ${date}, the changelog's date" heading MATCHES "\"${date}\"")
-message(STATUS "built and installed with ${WORK}/bin as PATH; the manual dated ${date}")
+
+file(WRITE ${WORK}/parent/CMakeLists.txt [[
+cmake_minimum_required(VERSION 3.25)
+project(parent C)
+if(WAY STREQUAL "add_subdirectory")
+  add_subdirectory(${SOURCE} koList)
+  include(CTest)
+else()
+  include(CTest)
+  include(FetchContent)
+  FetchContent_Declare(koList SOURCE_DIR ${SOURCE})
+  FetchContent_MakeAvailable(koList)
+endif()
+if(DEFINED BUILD_SHARED_LIBS OR NOT BUILD_TESTING)
+  message(FATAL_ERROR "koList set BUILD_SHARED_LIBS or BUILD_TESTING")
+endif()
+add_executable(app ${SOURCE}/examples/example.c)
+target_link_libraries(app PRIVATE koList::koList)
+add_test(NAME app COMMAND app)
+install(TARGETS app)
+]])
+foreach(way add_subdirectory FetchContent)
+  set(build ${WORK}/${way})
+  run(cmake -S ${WORK}/parent -B ${build} -DWAY=${way} -DSOURCE=${WORK}/tree)
+  run(cmake --build ${build})
+  run(OUTPUT tests WORKING_DIRECTORY ${build} ctest -N)
+  check("${way}: tests other than the parent's:\n${tests}" tests MATCHES "#1: app\n\nTotal Tests: 1")
+  file(GLOB_RECURSE built RELATIVE ${build} ${build}/libkoList* ${build}/koList_* ${build}/*.3)
+  check("${way}: built ${built}, not the archive alone" built STREQUAL "koList/libkoList.a"
+    OR built STREQUAL "_deps/kolist-build/libkoList.a")
+  run(cmake --install ${build} --prefix ${build}/prefix)
+  file(GLOB_RECURSE installed RELATIVE ${build}/prefix ${build}/prefix/*)
+  check("${way}: installed ${installed}" installed STREQUAL "bin/app")
+  run(${build}/app)
+endforeach()

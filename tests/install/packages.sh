@@ -25,9 +25,9 @@ check_packages() {
     dpkg-deb -x "$deb" "$root"
   done
   machine=""
-  if [ "$arch" = mipsel ]; then machine=-DMACHINE=MIPS; fi
+  if [ "$arch" = mipsel ]; then machine="-DMACHINE=MIPS -DBYTE_ORDER=little"; fi
   cmake -DLIB="$root/usr/lib/$triplet/libkoList.so.1" -DHEADER="$root/usr/include/koList.h" \
-    -DNM="$triplet-nm" -DREADELF="$triplet-readelf" $machine -P tests/abi.cmake
+    -DNM="$triplet-nm" -DREADELF="$triplet-readelf" -DLIBC=libc.so.6 $machine -P tests/abi.cmake
   cmake -DROOT="$root" -DEXAMPLES="$root/usr/share/doc/libkolist-dev/examples" \
     -DWORK="$PWD/$out/$arch/consumers" -DCC="$triplet-gcc" -DCXX="$triplet-g++" "$@" \
     -P tests/install/consumers.cmake

@@ -1,8 +1,7 @@
 # SPDX-License-Identifier: MIT
-# Installs one build into two fresh prefixes in turn with `cmake --install
-# --prefix`, neither the configured one, and builds and runs the examples
-# against each (consumers.cmake). The first is gone before the second is
-# used: a file that names the configured prefix or the earlier one fails.
+# One build installed into two fresh prefixes in turn (cmake --install --prefix),
+# the examples built and run against each; the first is gone before the second
+# is used, so a file naming the configured or the earlier prefix fails.
 include(${CMAKE_CURRENT_LIST_DIR}/consumers.cmake NO_POLICY_SCOPE)
 file(REMOVE_RECURSE ${WORK})
 foreach(name IN ITEMS first second)
