@@ -1,15 +1,13 @@
 # SPDX-License-Identifier: MIT
-# Runs the examples under gdb on the build installed into a fresh prefix, the
-# auto-load directory's: gdb loads the pretty-printers itself and prints a
-# ko_list, its nodes, a ko::list<T>, its iterators and node handles, a list
-# damaged from gdb and one longer than the printers walk.
+# gdb, with the printers it loads itself from a fresh prefix, prints a ko_list,
+# its nodes, a ko::list<T>, its iterators and node handles, damaged lists and a
+# list longer than the printers walk.
 include(${CMAKE_CURRENT_LIST_DIR}/helpers.cmake NO_POLICY_SCOPE)
 
 install_build(${BUILD} ${WORK})
 # Ahead of the examples' RUNPATH, which names the build tree.
 set(ENV{LD_LIBRARY_PATH} ${WORK}/${LIBDIR})
 
-# Runs `program` under gdb with the gdb commands in ARGN.
 function(debug program output)
   list(TRANSFORM ARGN PREPEND "-ex;")
   execute_process(COMMAND ${GDB} -nx -batch -iex "set debuginfod enabled off"
@@ -30,7 +28,6 @@ debug(${EXAMPLE} out ${fourth} "print *list" "print list->first->next->data" "pr
   "set var list->tail->next = list->first" "print *list"
   "set var node->attached = 1" "print *node"
   "set var list->first->next->prev = node" "set var list->first->next->next = 8" "print *list")
-# The second child is the second node's data pointer.
 string(REGEX MATCH "\n\\$1 = ko_list with 3 nodes, current at 0 = {\\[0\\] = ${pointer}, \\[1\\] = (${pointer}), \\[2\\] = ${pointer}}\n\\$2 = \\(void \\*\\) ([^\n]+)\n" _ "${out}")
 check("gdb printed no ko_list of 3 nodes with the cursor on the first, child [1] (${CMAKE_MATCH_1}) the second node's data (${CMAKE_MATCH_2})"
   CMAKE_MATCH_1 AND CMAKE_MATCH_1 STREQUAL CMAKE_MATCH_2)
@@ -38,32 +35,28 @@ check(gdb out MATCHES "\n\\$3 = ko_list_node at position 2, data ${pointer}\n")
 check(gdb out MATCHES "\n\\$4 = ko_list_node unlinked, data ${pointer}\n")
 check(gdb out MATCHES "\n\\$6 = ko_list with 3 nodes, current at 2 = {")
 check(gdb out MATCHES "\n\\$8 = ko_list with 3 nodes, no current node = {")
-# Then damaged: a count short of the chain, then past it with the cursor on the
-# unlinked fourth node, the chain looped, the fourth marked linked, and an
-# unreadable next after a wrong prev.
+# Damaged: a count short of the chain, then past it with the cursor on the
+# fourth node, a loop, the fourth marked linked, a bad next after a wrong prev.
 check(gdb out MATCHES "\n\\$9 = ko_list with 2 nodes \\(chain ends after 3\\), no current node = {")
 check(gdb out MATCHES "\n\\$10 = ko_list with 2147483647 nodes \\(chain ends after 3\\), current ${pointer} not in the chain = {")
 check(gdb out MATCHES "\n\\$11 = ko_list with 2147483647 nodes \\(chain loops after 3\\), current ${pointer} not in the chain = {\\[0\\] = ${pointer}, \\[1\\] = ${pointer}, \\[2\\] = ${pointer}}\n")
 check(gdb out MATCHES "\n\\$12 = ko_list_node linked but not in the chain of its list, data ${pointer}\n")
 check(gdb out MATCHES "\n\\$13 = ko_list with 2147483647 nodes \\(chain unreadable after 2, node 1 has a wrong prev\\), current ${pointer} not in the chain = {\\[0\\] = ${pointer}, \\[1\\] = ${pointer}}\n")
 
-# Then, each in a frame of the header: the fourth reading's handle, given up to
-# the list; the search's iterator on its first match, as it looks for the
-# next; the coldest reading's handle, as it releases it.
+# In frames of the header: the fourth reading's handle, given up to the list;
+# the search's iterator on its first match; the coldest reading's handle.
 debug(${EXAMPLE_CPP} out ${fourth} "print list" "print list.begin()" "print list.end()" delete
   "tbreak ko_list_node_free" continue up "print *this"
   "tbreak ko_list_search_next" continue up "print *this"
   "tbreak ko_list_node_free" continue up "print *this")
 check(gdb out MATCHES "\n\\$1 = ko::list<reading> with 3 nodes, current at 0 = {\\[0\\] = {sensor = \"north[^}]*, celsius = 21}, \\[1\\] = {sensor = \"south[^}]*, celsius = 25}, \\[2\\] = {sensor = \"east[^}]*, celsius = 19}}\n")
-# An iterator and a handle print their element alone.
 check(gdb out MATCHES "\n\\$2 = {sensor = \"north[^}]*, celsius = 21}\n")
 check(gdb out MATCHES "\n\\$3 = end\\(\\)\n")
 check(gdb out MATCHES "\n\\$4 = empty ko::node<reading>\n")
 check(gdb out MATCHES "\n\\$5 = {sensor = \"south[^}]*, celsius = 25}\n")
 check(gdb out MATCHES "\n\\$6 = {sensor = \"east[^}]*, celsius = 19}\n")
 
-# A list far longer than the walk (long_list.c: 32768 nodes, the cursor on
-# the middle one), printed whole, then with a count short of its chain.
+# long_list.c's 32768 nodes, cursor in the middle: whole, then with a short count.
 debug(${LONG_LIST} out start "break ko_list_free" continue "frame function main"
   "print *list->current" "set print elements unlimited" "print *list"
   "set print elements 4" "set var list->nodes = 3" "print *list")

@@ -1,9 +1,8 @@
 # SPDX-License-Identifier: MIT
-# The manual of the build installed into a fresh prefix: every name the library
-# exports, koList and koList.hpp have a page of that name, or a symbolic link
-# of that name to a page beside it, that lists them under NAME; every page
-# renders through man without a groff warning and has a whatis entry; the
-# pages carry each prototype of the header, and its rules, word for word.
+# The installed manual: each exported name, koList and koList.hpp has a page,
+# or a link to a page beside it, that lists it under NAME; every page renders
+# without a groff warning and has a whatis entry; the pages carry each
+# prototype of the header, and its rules, word for word.
 include(${CMAKE_CURRENT_LIST_DIR}/helpers.cmake NO_POLICY_SCOPE)
 
 install_build(${BUILD} ${WORK})
@@ -12,8 +11,7 @@ set(man ${WORK}/${MANDIR})
 exported_symbols(${LIB} exported _)
 list(LENGTH exported exported_count)
 
-# Rendered as lintian renders them, from the manual's root. A link is its
-# target page, and is checked through it.
+# Rendered as lintian renders them; a link is checked through its target page.
 set(ENV{LC_ALL} C.UTF-8)
 set(ENV{MANWIDTH} 80)
 file(GLOB pages RELATIVE ${man} ${man}/man3/*)

@@ -1,7 +1,6 @@
 # SPDX-License-Identifier: MIT
-# Runs PROGRAM once for each callback it throws from, named by KOLIST_THROWER,
-# and expects the abort of std::terminate: exit status 134 as a shell reports
-# it, and libstdc++'s word.
+# PROGRAM, throwing from the callback KOLIST_THROWER names, ends through
+# std::terminate: status 134 as a shell reports it, and libstdc++'s word.
 include(${CMAKE_CURRENT_LIST_DIR}/helpers.cmake NO_POLICY_SCOPE)
 foreach(callback alloc release compare)
   execute_process(COMMAND sh -c "KOLIST_THROWER=${callback} \"$@\"; exit $?" sh ${EMULATOR} ${PROGRAM}

@@ -1,7 +1,6 @@
 # SPDX-License-Identifier: MIT
-# The Debian changelog's latest entry is for the version koList.h declares, and
-# the build's own reading of it (cmake/changelog.cmake, which dates the manual
-# off Debian) agrees with dpkg-parsechangelog on its version and date.
+# debian/changelog's latest entry is for koList.h's version, and the build's own
+# reading of it (cmake/changelog.cmake) agrees with dpkg-parsechangelog.
 include(${CMAKE_CURRENT_LIST_DIR}/helpers.cmake NO_POLICY_SCOPE)
 include(${CMAKE_CURRENT_LIST_DIR}/../cmake/changelog.cmake)
 kolist_changelog_latest(${CHANGELOG} version epoch)

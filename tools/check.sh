@@ -2,8 +2,9 @@
 # SPDX-License-Identifier: MIT
 # The whole test suite: native, under AddressSanitizer and
 # UndefinedBehaviorSanitizer as built by GCC and by Clang (leaks included),
-# under valgrind memcheck, and cross-built for 32-bit little-endian MIPS
-# under qemu-user, on glibc and (the library and the C programs) on musl;
+# under valgrind memcheck, and cross-built for 32-bit MIPS under qemu-user:
+# little-endian and big-endian on glibc, and (the library and the C programs)
+# little-endian on musl with OpenWrt's package flags;
 # clang-tidy on the library; line and branch coverage of src/ (100% of lines,
 # at least 95% of branches), a minute of fuzzing, a build of the benchmark
 # program, and the Debian packages of both architectures (tools/package.sh)
@@ -86,6 +87,7 @@ step memcheck "$ctest_results" memcheck_native
 step asan "$ctest_results" cmake --workflow --preset asan
 step clang "$ctest_results" cmake --workflow --preset clang
 step mipsel "$ctest_results" cmake --workflow --preset mipsel
+step mips "$ctest_results" cmake --workflow --preset mips
 step mipsel-musl "$ctest_results" cmake --workflow --preset mipsel-musl
 # Debian packages of both architectures, built, checked, and held to lintian.
 step packages '^packages: ' sh tools/package.sh

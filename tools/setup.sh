@@ -8,10 +8,10 @@
 #          with koList; it brings pkg-config): tools/bench.sh
 #   test   everything the whole suite needs: tools/check.sh, tools/package.sh.
 #          bench, with GoogleTest, pkg-config, scdoc and man-db, gdb, git,
-#          clang with libFuzzer and clang-tidy, gcovr, the cross compiler for
-#          32-bit little-endian MIPS, qemu-user and the MIPS C libraries (glibc
-#          and musl), debhelper and lintian. It adds the mipsel dpkg
-#          architecture.
+#          clang with libFuzzer and clang-tidy, gcovr, the cross compilers for
+#          32-bit MIPS of both byte orders, qemu-user and the MIPS C libraries
+#          (glibc, and musl for little-endian), debhelper and lintian. It adds
+#          the mipsel dpkg architecture.
 set -eu
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
@@ -28,7 +28,7 @@ test)
   # host's /lib/ld-musl-mipsel.so.1; musl-tools:mipsel the driver that runs
   # the cross compiler on them.
   dpkg --print-foreign-architectures | grep -qx mipsel || $sudo dpkg --add-architecture mipsel
-  packages="$bench libgtest-dev googletest pkg-config binutils file g++-mipsel-linux-gnu
+  packages="$bench libgtest-dev googletest pkg-config binutils file g++-mipsel-linux-gnu g++-mips-linux-gnu
     qemu-user clang libclang-rt-14-dev gcovr clang-tidy scdoc man-db gdb git build-essential
     crossbuild-essential-mipsel debhelper dpkg-dev lintian libc6:mipsel musl-dev:mipsel
     musl-tools:mipsel"
