@@ -25,7 +25,6 @@ function(check what)
   endif()
 endfunction()
 
-# install_build(<build> <prefix>): installs the build tree into a fresh prefix.
 function(install_build build prefix)
   file(REMOVE_RECURSE ${prefix})
   run(${CMAKE_COMMAND} --install ${build} --prefix ${prefix})

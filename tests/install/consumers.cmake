@@ -27,8 +27,10 @@ function(consumers how install work)
   run(${CXX} -std=c++20 -fno-exceptions -fno-rtti ${EXAMPLES}/example.cpp ${pc_flags}
     -o ${work}/by-pkg-config-cpp)
 
-  run(${EMULATOR} ${work}/by-cmake/koList_example)
-  run(${EMULATOR} ${work}/by-cmake/koList_example_cpp)
+  file(GLOB programs ${work}/by-cmake/koList_example*) # and _cpp, and _static with an archive
+  foreach(program IN LISTS programs)
+    run(${EMULATOR} ${program})
+  endforeach()
   run(${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${libdir} ${EMULATOR} ${work}/by-pkg-config)
   run(${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${libdir} ${EMULATOR} ${work}/by-pkg-config-cpp)
 endfunction()
