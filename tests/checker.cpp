@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-// The reference model follows the behaviour the library promises (and the
+// The model follows the behaviour the library promises (and the
 // choices it settles), not the library's code: a list is a vector of node
 // slots with its cursors as slots; a node is its list, link state, data
 // pointer and expected bytes. Each step runs on the model, then on the
 // library, and so does each callback's look at its own list.
-#include "interpreter.hpp"
+#include "checker.hpp"
 
 #include <sys/mman.h>
 
@@ -18,7 +18,7 @@
 
 #include "koList.h"
 
-namespace model {
+namespace checker {
 
 namespace {
 
@@ -745,4 +745,4 @@ std::string walk(const uint8_t *at, const uint8_t *end, long limit, HeapHooks ho
     return agreed && s.finish() ? "" : s.report();
 }
 
-} // namespace model
+} // namespace checker

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The checker of the model tests and the fuzz target: it plays moves of one
-// alphabet on a reference model and on the library, and compares results,
+// The checker, run by checker_test.cpp and the fuzz target: it plays moves of
+// one alphabet on the model and on the library, and compares results,
 // callback and heap calls, and every record after each. A check returns ""
 // when they agreed throughout, else the steps played and what differed last.
 #pragma once
@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-namespace model {
+namespace checker {
 
 // Heap calls as the test program's interposer reports them: 'm' for an
 // allocation (block null when refused), 'x' for a release. Without an
@@ -32,4 +32,4 @@ std::string every_sequence(int length, int cursor, int mode, int depth, HeapHook
 // plays up to `limit` moves drawn from them, then frees every list.
 std::string walk(const uint8_t *at, const uint8_t *end, long limit, HeapHooks hooks);
 
-} // namespace model
+} // namespace checker

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The library against the reference model of tests/interpreter.cpp: every
-// short sequence of moves from every small start state, and long random walks.
+// The library against the model, through the checker of tests/checker.cpp:
+// every short sequence of moves from every small start state, and long random walks.
 #include "support.hpp"
 
 #include <algorithm>
@@ -20,7 +20,7 @@ static_assert(sizeof(ko_list) == 40 && sizeof(ko_list_node) == 20, "ILP32 record
 
 namespace {
 
-using Model = Balanced;
+using Checker = Balanced;
 
 long from_env(const char *name, long otherwise)
 {
@@ -31,7 +31,7 @@ long from_env(const char *name, long otherwise)
 // KOLIST_SCOPE_DEPTH=<k> sets the length of the sequences: 3 by default,
 // 2 under valgrind (the memcheck run uses this binary); the build sets 2
 // for the emulator and the sanitizers.
-TEST_F(Model, EverySmallSequenceAgrees)
+TEST_F(Checker, EverySmallSequenceAgrees)
 {
     long depth = 3;
 #ifdef RUNNING_ON_VALGRIND
@@ -42,7 +42,7 @@ TEST_F(Model, EverySmallSequenceAgrees)
     for (int mode : {0, 3})
         for (int length = 0; length <= 3; length++)
             for (int cursor = -1; cursor < length; cursor++) {
-                const std::string failure = model::every_sequence(
+                const std::string failure = checker::every_sequence(
                     length, cursor, mode, static_cast<int>(depth), heap::hooks, sequences);
                 ASSERT_TRUE(failure.empty()) << failure;
             }
@@ -52,7 +52,7 @@ TEST_F(Model, EverySmallSequenceAgrees)
 
 // KOLIST_MODEL_SEED=<n> runs other seeds. Records are compared after every
 // move: the moves shown are the shortest failing prefix of a walk.
-TEST_F(Model, RandomWalksAgree)
+TEST_F(Checker, RandomWalksAgree)
 {
     const auto base = static_cast<uint64_t>(from_env("KOLIST_MODEL_SEED", 20261206));
     constexpr long kMoves = KOLIST_MODEL_OPS; // set by the build; the soak preset raises it
@@ -62,7 +62,7 @@ TEST_F(Model, RandomWalksAgree)
         std::mt19937_64 random(seed);
         std::ranges::generate(bytes, [&random] { return static_cast<uint8_t>(random()); });
         const std::string failure =
-            model::walk(bytes.data(), bytes.data() + bytes.size(), kWalk, heap::hooks);
+            checker::walk(bytes.data(), bytes.data() + bytes.size(), kWalk, heap::hooks);
         ASSERT_TRUE(failure.empty()) << "KOLIST_MODEL_SEED=" << seed << ":\n" << failure;
     }
 }
