@@ -8,8 +8,8 @@
 #include "checker.hpp"
 
 namespace heap {
-long live();                      // blocks allocated and not yet released
-void refuse_nth(long n);          // the n-th allocation request from now returns null; 0 disarms
+long live();                        // blocks allocated and not yet released
+void refuse_nth(long n);            // the n-th allocation request from now returns null; 0 disarms
 void watch(checker::HeapSink sink); // reports every call to sink; null stops
 inline constexpr checker::HeapHooks hooks{refuse_nth, watch, true};
 } // namespace heap
