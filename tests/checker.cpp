@@ -38,30 +38,46 @@ const char *const kNames[] = {
 constexpr int kLists = 5;  // list slots; slot kLists is always empty: the null list
 constexpr int kNodes = 40; // node slots; -1 is the null node
 
+// The comparison a search or a sort is given (see order()), or a null one.
+enum Comparison { kNoComparison, kThreeWay, kReversed, kAlwaysZero, kAlwaysMax, kAlwaysMin };
+// The request of a creation that is refused: the heap's first or second, or
+// the allocator's.
+enum Refusal { kNoRefusal, kFirstHeapRequest, kSecondHeapRequest, kAllocatorRefuses };
 // A node by role in list 0, resolved when played; kForeign is list 1's first.
-enum Role { kNone, kFirst, kSecond, kLast, kCurrent, kLoose, kForeign };
+enum Role { kNull, kFirst, kSecond, kLast, kCurrent, kLoose, kForeign };
 
-// An operation with its arguments; as a move, it may name its node by role.
+// An operation with its arguments, each field for one thing; as a move, it
+// may name its node by role and grow its count or position with the list.
 struct Step {
     Op op = NEW;
-    int l = kLists;  // list slot
-    int n = -1;      // node slot
-    int32_t a = 0;   // size, position, count, direction or element, as `op` takes
-    int32_t key = 0; // the search key
-    int mode = 0;    // the comparison (see order()), 0 for none; for new, the callbacks
-    int refuse = 0;  // 1 or 2: that heap request of the step is refused; 3: the allocator's
-    Role role = kNone;
-    int scale = 0;     // the argument grows by `scale` times the list's node count
-    bool link = false; // the new node is then added to its list
-    int look = -1;     // what each callback of the step does with its list (kLooks); -1: nothing
-    ko_list *list = nullptr;      // the handles of slots `l` and `n`, taken before the
-    ko_list_node *node = nullptr; // model plays the step, as it may let them go
+    int list = kLists;     // list slot
+    int node = -1;         // node slot
+    int32_t size = 0;      // new: bytes per element
+    int32_t element = 0;   // get_data: what the caller then writes through the pointer
+    int32_t position = 0;  // insert: after or before the cursor; get_pos: which node
+    int32_t count = 0;     // move_current
+    int32_t direction = 0; // search, and what write_dir writes into `search_dir`
+    int32_t key = 0;       // search, search_next
+    Callbacks callbacks = kNoCallbacks;
+    Comparison comparison = kNoComparison;
+    Refusal refusal = kNoRefusal;
+    Role role = kNull;
+    int32_t plus_nodes = 0;     // the count or position grows by this many node counts
+    bool then_add = false;      // node_new: the new node is then added to its list
+    const Step *look = nullptr; // what each callback of the step plays on its own list
+};
+// A step with the handles of its slots, taken before the model plays it, as
+// it may let them go: what the library is given.
+struct Bound {
+    Step step;
+    ko_list *list;
+    ko_list_node *node;
 };
 // A callback's look at the list it was called for, resolved at each call.
 const Step kLooks[] = {
     {.op = NEXT}, {.op = PREV}, {.op = FIRST}, {.op = TAIL}, {.op = CURRENT}, {.op = GET_NODES},
-    {.op = SET_CURRENT, .role = kLast}, {.op = MOVE, .a = -1}, {.op = MOVE, .a = 2},
-    {.op = GET_POS, .a = -2, .scale = 1}, {.op = NODE_POS, .role = kSecond},
+    {.op = SET_CURRENT, .role = kLast}, {.op = MOVE, .count = -1}, {.op = MOVE, .count = 2},
+    {.op = GET_POS, .position = -2, .plus_nodes = 1}, {.op = NODE_POS, .role = kSecond},
     {.op = NODE_PREV, .role = kCurrent}, {.op = NODE_NEXT, .role = kFirst}};
 // Every operation with boundary arguments, on lists 0, 1 and null, on a node in
 // each role; searches matching 2, 1, 0 or all nodes; each look, calling back.
@@ -69,54 +85,62 @@ const std::vector<Step> kAlphabet = [] {
     const int32_t forward = KO_LIST_SEARCH_FORWARD;
     const int32_t backward = KO_LIST_SEARCH_BACKWARD;
     std::vector<Step> moves = {
-        {.op = NODE_NEW, .l = 0, .link = true}, // first: walks grow their lists with it
-        {.op = NEW, .a = 1, .mode = 3}, {.op = NEW}, {.op = NEW, .a = INT32_MIN},
-        {.op = NEW, .a = 1, .refuse = 1}, {.op = NODE_NEW, .l = 0}, {.op = NODE_NEW},
-        {.op = NODE_NEW, .l = 0, .refuse = 1}, {.op = NODE_NEW, .l = 0, .refuse = 2},
-        {.op = NODE_NEW, .l = 0, .refuse = 3}, {.op = GET_DATA, .a = 3, .role = kFirst},
-        {.op = ADD, .l = 1, .role = kLoose}, {.op = ADD, .l = kLists, .role = kLoose},
-        {.op = ADD, .l = 0}, {.op = INSERT, .l = 0, .a = KO_LIST_INSERT_BEFORE, .role = kLoose},
-        {.op = INSERT, .l = 0, .a = 2, .role = kLoose},
-        {.op = INSERT, .l = 0, .a = -1, .role = kLoose}, {.op = INSERT, .l = 1, .role = kLoose},
-        {.op = INSERT, .l = kLists, .role = kLoose}, {.op = FREE, .l = 1},
-        {.op = SET_CURRENT, .l = kLists, .role = kFirst}, {.op = NODE_POS, .l = 1, .role = kFirst},
-        {.op = NODE_POS, .l = kLists, .role = kFirst}, {.op = MOVE, .l = kLists, .a = 1},
-        {.op = MOVE, .l = 0, .scale = 1}, {.op = MOVE, .l = 0, .scale = -1},
-        {.op = GET_POS, .l = 0, .a = -1, .scale = 1}, {.op = GET_POS, .l = 0, .a = -2, .scale = 1},
-        {.op = GET_POS, .l = 0, .scale = 1},
-        {.op = SEARCH, .l = 0, .a = forward, .key = 2, .mode = 1},
-        {.op = SEARCH, .l = 0, .a = backward, .key = 1, .mode = 1},
-        {.op = SEARCH, .l = 0, .a = forward, .key = 7, .mode = 1},
-        {.op = SEARCH, .l = 0, .a = backward, .mode = 3},
-        {.op = SEARCH, .l = 0, .a = KO_LIST_SEARCH_DONE, .mode = 1},
-        {.op = SEARCH, .l = 0, .a = -1, .mode = 1}, {.op = SEARCH, .l = 0},
-        {.op = SEARCH, .mode = 1}, {.op = SEARCH_NEXT, .l = 0, .key = 2, .mode = 1},
-        {.op = SEARCH_NEXT, .l = 0, .mode = 3}, {.op = SEARCH_NEXT, .l = 0},
-        {.op = SEARCH_NEXT, .mode = 1}, {.op = SORT, .mode = 1},
-        {.op = WRITE_DIR, .l = 0, .a = -1}, {.op = WRITE_DIR, .l = 0, .a = 7},
+        {.op = NODE_NEW, .list = 0, .then_add = true}, // first: walks grow their lists with it
+        {.op = NEW, .size = 1, .callbacks = kAllocatorAndReleaser}, {.op = NEW},
+        {.op = NEW, .size = INT32_MIN}, {.op = NEW, .size = 1, .refusal = kFirstHeapRequest},
+        {.op = NODE_NEW, .list = 0}, {.op = NODE_NEW},
+        {.op = NODE_NEW, .list = 0, .refusal = kFirstHeapRequest},
+        {.op = NODE_NEW, .list = 0, .refusal = kSecondHeapRequest},
+        {.op = NODE_NEW, .list = 0, .refusal = kAllocatorRefuses},
+        {.op = GET_DATA, .element = 3, .role = kFirst}, {.op = ADD, .list = 1, .role = kLoose},
+        {.op = ADD, .list = kLists, .role = kLoose}, {.op = ADD, .list = 0},
+        {.op = INSERT, .list = 0, .position = KO_LIST_INSERT_BEFORE, .role = kLoose},
+        {.op = INSERT, .list = 0, .position = 2, .role = kLoose},
+        {.op = INSERT, .list = 0, .position = -1, .role = kLoose},
+        {.op = INSERT, .list = 1, .role = kLoose}, {.op = INSERT, .list = kLists, .role = kLoose},
+        {.op = FREE, .list = 1}, {.op = SET_CURRENT, .list = kLists, .role = kFirst},
+        {.op = NODE_POS, .list = 1, .role = kFirst},
+        {.op = NODE_POS, .list = kLists, .role = kFirst},
+        {.op = MOVE, .list = kLists, .count = 1}, {.op = MOVE, .list = 0, .plus_nodes = 1},
+        {.op = MOVE, .list = 0, .plus_nodes = -1},
+        {.op = GET_POS, .list = 0, .position = -1, .plus_nodes = 1},
+        {.op = GET_POS, .list = 0, .position = -2, .plus_nodes = 1},
+        {.op = GET_POS, .list = 0, .plus_nodes = 1},
+        {.op = SEARCH, .list = 0, .direction = forward, .key = 2, .comparison = kThreeWay},
+        {.op = SEARCH, .list = 0, .direction = backward, .key = 1, .comparison = kThreeWay},
+        {.op = SEARCH, .list = 0, .direction = forward, .key = 7, .comparison = kThreeWay},
+        {.op = SEARCH, .list = 0, .direction = backward, .comparison = kAlwaysZero},
+        {.op = SEARCH, .list = 0, .direction = KO_LIST_SEARCH_DONE, .comparison = kThreeWay},
+        {.op = SEARCH, .list = 0, .direction = -1, .comparison = kThreeWay},
+        {.op = SEARCH, .list = 0}, {.op = SEARCH, .comparison = kThreeWay},
+        {.op = SEARCH_NEXT, .list = 0, .key = 2, .comparison = kThreeWay},
+        {.op = SEARCH_NEXT, .list = 0, .comparison = kAlwaysZero}, {.op = SEARCH_NEXT, .list = 0},
+        {.op = SEARCH_NEXT, .comparison = kThreeWay}, {.op = SORT, .comparison = kThreeWay},
+        {.op = WRITE_DIR, .list = 0, .direction = -1}, {.op = WRITE_DIR, .list = 0, .direction = 7},
     };
     const Step calling[] = {
-        {.op = NODE_NEW, .l = 0, .link = true}, {.op = NODE_FREE, .l = 0, .role = kFirst},
-        {.op = REMOVE, .l = 0}, {.op = CLEAN, .l = 0}, {.op = FREE, .l = 0},
-        {.op = SEARCH, .l = 0, .a = forward, .key = 2, .mode = 1},
-        {.op = SEARCH_NEXT, .l = 0, .mode = 3}, {.op = SORT, .l = 0, .mode = 1}};
+        {.op = NODE_NEW, .list = 0, .then_add = true}, {.op = NODE_FREE, .list = 0, .role = kFirst},
+        {.op = REMOVE, .list = 0}, {.op = CLEAN, .list = 0}, {.op = FREE, .list = 0},
+        {.op = SEARCH, .list = 0, .direction = forward, .key = 2, .comparison = kThreeWay},
+        {.op = SEARCH_NEXT, .list = 0, .comparison = kAlwaysZero},
+        {.op = SORT, .list = 0, .comparison = kThreeWay}};
     // clang-format on
-    for (Role role : {kFirst, kSecond, kLast, kCurrent, kLoose, kForeign, kNone})
+    for (Role role : {kFirst, kSecond, kLast, kCurrent, kLoose, kForeign, kNull})
         for (Op op : {GET_DATA, ATTACH, ADD, INSERT, DETACH, NODE_FREE, SET_CURRENT, NODE_POS,
                       NODE_PREV, NODE_NEXT})
-            moves.push_back({.op = op, .l = 0, .role = role});
+            moves.push_back({.op = op, .list = 0, .role = role});
     for (int l : {0, kLists})
         for (Op op : {GET_NODES, REMOVE, CLEAN, FREE, FIRST, TAIL, NEXT, PREV, CURRENT})
-            moves.push_back({.op = op, .l = l});
-    for (int32_t a : {-1, 1, INT32_MIN, INT32_MAX})
-        moves.push_back({.op = MOVE, .l = 0, .a = a});
-    for (int32_t a : {-1, 0, 1})
-        moves.push_back({.op = GET_POS, .l = 0, .a = a});
-    for (int mode : {0, 1, 2, 4, 5})
-        moves.push_back({.op = SORT, .l = 0, .mode = mode});
+            moves.push_back({.op = op, .list = l});
+    for (int32_t count : {-1, 1, INT32_MIN, INT32_MAX})
+        moves.push_back({.op = MOVE, .list = 0, .count = count});
+    for (int32_t position : {-1, 0, 1})
+        moves.push_back({.op = GET_POS, .list = 0, .position = position});
+    for (Comparison c : {kNoComparison, kThreeWay, kReversed, kAlwaysMax, kAlwaysMin})
+        moves.push_back({.op = SORT, .list = 0, .comparison = c});
     for (size_t i = 0; i < std::size(kLooks); i++) {
         moves.push_back(calling[i % std::size(calling)]);
-        moves.back().look = static_cast<int>(i % std::size(kLooks));
+        moves.back().look = &kLooks[i];
     }
     return moves;
 }();
@@ -139,7 +163,7 @@ struct Call {
 // In static storage: logging must not allocate while the heap is watched.
 std::array<Call, 1024> calls; // a sort of 40 nodes compares 780 times
 size_t call_count;
-int cmp_mode;                   // the comparison of the step, see order()
+Comparison step_comparison;     // the step's, for cmp_cb()
 bool refusing;                  // the allocator callback returns null
 constexpr uint8_t kFill = 0xA5; // what the allocator callback leaves in new data
 
@@ -148,14 +172,14 @@ void log_call(Call call)
     calls.at(call_count++) = call;
 }
 
-Outcome run(const Step &b) // the library's side of a step of apply()'s middle group
+Outcome run(const Bound &b) // the library's side of a step of apply()'s middle group
 {
     // clang-format off
-    switch (b.op) {
+    switch (b.step.op) {
     case GET_DATA: return {ko_list_node_get_data(b.node)};
     case ATTACH: return {nullptr, ko_list_node_attach(b.node)};
     case ADD: return {nullptr, ko_list_add(b.list, b.node)};
-    case INSERT: return {nullptr, ko_list_insert(b.list, b.node, b.a)};
+    case INSERT: return {nullptr, ko_list_insert(b.list, b.node, b.step.position)};
     case DETACH: return {nullptr, ko_list_node_detach(b.node)};
     case NODE_FREE: ko_list_node_free(b.node); return {};
     case REMOVE: ko_list_remove(b.list); return {};
@@ -167,8 +191,8 @@ Outcome run(const Step &b) // the library's side of a step of apply()'s middle g
     case PREV: return {ko_list_get_prev(b.list)};
     case CURRENT: return {ko_list_get_current(b.list)};
     case SET_CURRENT: return {nullptr, ko_list_set_current(b.list, b.node)};
-    case MOVE: return {nullptr, ko_list_move_current(b.list, b.a)};
-    case GET_POS: return {ko_list_get_pos(b.list, b.a)};
+    case MOVE: return {nullptr, ko_list_move_current(b.list, b.step.count)};
+    case GET_POS: return {ko_list_get_pos(b.list, b.step.position)};
     case NODE_POS: return {nullptr, ko_list_get_node_pos(b.list, b.node)};
     case NODE_PREV: return {ko_list_node_get_prev(b.node)};
     default: return {ko_list_node_get_next(b.node)};
@@ -177,26 +201,25 @@ Outcome run(const Step &b) // the library's side of a step of apply()'s middle g
 }
 
 // The looks the model played for the step's callbacks, replayed in turn.
-std::array<Step, 1024> looks;
+std::array<Bound, 1024> looks;
 size_t looks_played, looks_replayed;
 Outcome replay_look()
 {
     return looks_replayed < looks_played ? run(looks[looks_replayed++]) : Outcome{};
 }
 
-// By the elements' first byte, signed: 1 three-way, 2 reversed, 3 always 0,
-// 4 INT32_MAX, 5 INT32_MIN.
-int32_t order(int mode, const void *a, const void *b)
+// By the elements' first byte, signed.
+int32_t order(Comparison comparison, const void *a, const void *b)
 {
     const int32_t x = *static_cast<const int8_t *>(a);
     const int32_t y = *static_cast<const int8_t *>(b);
     const int32_t results[] = {0, (x > y) - (x < y), (y > x) - (y < x), 0, INT32_MAX, INT32_MIN};
-    return results[mode];
+    return results[comparison];
 }
 int32_t cmp_cb(const void *a, const void *b)
 {
     log_call({'c', a, b, 0, replay_look()});
-    return order(cmp_mode, a, b);
+    return order(step_comparison, a, b);
 }
 void *alloc_cb(int32_t size)
 {
@@ -206,14 +229,14 @@ void *alloc_cb(int32_t size)
 }
 
 struct ListModel {
-    ko_list *h = nullptr; // null for a free slot
+    ko_list *handle = nullptr; // null for a free slot
     int32_t size = 0;
     ko_list_alloc_fn alloc = nullptr;
     ko_list_free_fn release = nullptr;
     std::vector<int> chain = {}; // node slots, first to tail
     int current = -1;
-    int found = -1; // search_node
-    int32_t dir = KO_LIST_SEARCH_FORWARD;
+    int search_node = -1;
+    int32_t search_dir = KO_LIST_SEARCH_FORWARD;
 
     int at(size_t i) const { return i < chain.size() ? chain[i] : -1; }
     int last() const { return chain.empty() ? -1 : chain.back(); }
@@ -225,7 +248,7 @@ struct ListModel {
     bool operator==(const ListModel &) const = default;
 };
 struct NodeModel {
-    ko_list_node *h = nullptr; // null for a free slot
+    ko_list_node *handle = nullptr; // null for a free slot
     int list = -1;
     bool linked = false;
     void *data = nullptr;              // the data pointer the node holds
@@ -262,11 +285,10 @@ struct State : Models {
     int slots_used = 0; // node slots ever filled: the others are free
     Outcome got, want;
     std::vector<Call> want_calls;
-    int32_t key = 0;
-    int look = -1; // the step's
+    const Step *look = nullptr; // the step's
     std::string error;
 
-    ko_list_node *handle(int id) const { return id >= 0 ? nodes[id].h : nullptr; }
+    ko_list_node *handle(int id) const { return id >= 0 ? nodes[id].handle : nullptr; }
     ListModel &owner(int id) { return lists[nodes[id].list]; }
     static int along(int32_t dir) { return dir == KO_LIST_SEARCH_FORWARD ? 1 : -1; }
     int beside(int id, int towards) const // toward the tail (1) or the first node (-1)
@@ -282,21 +304,16 @@ struct State : Models {
         if (hooks.watched)
             expect({kind, block, nullptr, size});
     }
-    Step bind(Step s) const
-    {
-        s.list = lists[s.l].h;
-        s.node = handle(s.n);
-        return s;
-    }
+    Bound bind(const Step &s) const { return {s, lists[s.list].handle, handle(s.node)}; }
     // A callback for list `l`, with what the step's look reads there now.
     Call called(int l, Call call)
     {
-        if (look < 0)
+        if (look == nullptr)
             return call;
-        Step s = kLooks[look];
-        s.l = l;
+        Step s = *look;
+        s.list = l;
         looks.at(looks_played) = bind(resolve(s));
-        call.read = model(looks[looks_played++]);
+        call.read = model(looks[looks_played++].step);
         return call;
     }
 
@@ -331,7 +348,7 @@ struct State : Models {
             return -1;
         ListModel &m = owner(id);
         m.current = m.current == id ? beside(id, 1) : m.current;
-        m.found = m.found == id ? beside(id, along(m.dir)) : m.found;
+        m.search_node = m.search_node == id ? beside(id, along(m.search_dir)) : m.search_node;
         m.chain.erase(m.chain.begin() + m.place(id));
         nodes[id].linked = false;
         return 0;
@@ -344,32 +361,34 @@ struct State : Models {
         if (owner(id).release != nullptr)
             expect(called(nodes[id].list, {'f', nodes[id].data}));
         expect_heap('x', nodes[id].data);
-        expect_heap('x', nodes[id].h);
+        expect_heap('x', nodes[id].handle);
         nodes[id] = NodeModel{};
     }
     // The first match from node `id` on becomes the search cursor; none ends the search.
-    ko_list_node *search_from(int l, int id, int mode)
+    ko_list_node *search_from(const Step &s, int id)
     {
-        ListModel &m = lists[l];
-        for (; id >= 0; id = beside(id, along(m.dir))) {
-            expect(called(l, {'c', nodes[id].data, &key}));
-            if (order(mode, nodes[id].bytes.data(), &key) == 0) {
-                m.found = id;
+        ListModel &m = lists[s.list];
+        for (; id >= 0; id = beside(id, along(m.search_dir))) {
+            expect(called(s.list, {'c', nodes[id].data, &s.key}));
+            if (order(s.comparison, nodes[id].bytes.data(), &s.key) == 0) {
+                m.search_node = id;
                 return handle(id);
             }
         }
-        m.dir = KO_LIST_SEARCH_DONE;
+        m.search_dir = KO_LIST_SEARCH_DONE;
         return nullptr;
     }
 
     // The library's side of a step, with its refusals armed and its heap calls logged.
     template <class Apply> void library(const Step &s, Apply apply)
     {
-        refusing = s.refuse == 3;
+        refusing = s.refusal == kAllocatorRefuses;
         hooks.watch([](char kind, const void *block, size_t size) {
             log_call({kind, block, nullptr, size});
         });
-        hooks.refuse_nth(s.refuse == 1 || s.refuse == 2 ? s.refuse : 0);
+        hooks.refuse_nth(s.refusal == kFirstHeapRequest    ? 1
+                         : s.refusal == kSecondHeapRequest ? 2
+                                                           : 0);
         apply();
         hooks.refuse_nth(0);
         hooks.watch(nullptr);
@@ -380,24 +399,26 @@ struct State : Models {
     // data from the allocator or another heap block, else the record goes back.
     void create(const Step &s)
     {
-        ListModel &m = lists[s.l];
-        const ko_list_alloc_fn allocator = (s.mode & 1) != 0 ? alloc_cb : nullptr;
-        const ko_list_free_fn releaser = (s.mode & 2) != 0 ? free_cb : nullptr;
+        ListModel &m = lists[s.list];
+        const bool both = s.callbacks == kAllocatorAndReleaser;
+        const ko_list_alloc_fn allocator = both || s.callbacks == kAllocator ? alloc_cb : nullptr;
+        const ko_list_free_fn releaser = both || s.callbacks == kReleaser ? free_cb : nullptr;
         const bool node = s.op == NODE_NEW;
-        const bool asked = node ? m.h != nullptr : s.a > 0; // for the record
-        const bool record = asked && s.refuse != 1;
+        const bool asked = node ? m.handle != nullptr : s.size > 0; // for the record
+        const bool record = asked && s.refusal != kFirstHeapRequest;
         const bool allocator_asked = node && record && m.alloc != nullptr;
-        const bool heap_asked = node && record && !(allocator_asked && s.refuse == 3); // for data
-        const bool data = heap_asked && s.refuse != 2;
+        const bool heap_asked =
+            node && record && !(allocator_asked && s.refusal == kAllocatorRefuses);
+        const bool data = heap_asked && s.refusal != kSecondHeapRequest;
         const auto size = static_cast<size_t>(m.size);
         want.status = record && (!node || data);
         const Call allocation =
-            allocator_asked ? called(s.l, {'a', nullptr, nullptr, size}) : Call{};
+            allocator_asked ? called(s.list, {'a', nullptr, nullptr, size}) : Call{};
         library(s, [&] {
             if (node)
-                got.handle = ko_list_node_new(m.h);
+                got.handle = ko_list_node_new(m.handle);
             else
-                got.handle = ko_list_new(s.a, this, allocator, releaser);
+                got.handle = ko_list_new(s.size, this, allocator, releaser);
         });
         got.status = got.handle != nullptr;
         want.handle = want.status == 1 ? got.handle : nullptr; // known by its status
@@ -414,35 +435,35 @@ struct State : Models {
         if (node && record && !data)
             expect_heap('x', block);
         if (want.status == 1 && !node)
-            m = {static_cast<ko_list *>(got.handle), s.a, allocator, releaser};
+            m = {static_cast<ko_list *>(got.handle), s.size, allocator, releaser};
         if (want.status == 1 && node && made != nullptr) {
-            nodes[s.n] = {made, s.l, false, made->data};
-            slots_used = std::max(slots_used, s.n + 1);
-            nodes[s.n].bytes.fill(m.alloc != nullptr ? kFill : 0);
+            nodes[s.node] = {made, s.list, false, made->data};
+            slots_used = std::max(slots_used, s.node + 1);
+            nodes[s.node].bytes.fill(m.alloc != nullptr ? kFill : 0);
         }
     }
 
     // The element is written through the pointer given, as a caller does.
     void write(const Step &s)
     {
-        if (s.op != GET_DATA || s.n < 0 || got != want)
+        if (s.op != GET_DATA || s.node < 0 || got != want)
             return;
-        const auto size = std::min(sizeof s.a, static_cast<size_t>(owner(s.n).size));
-        std::memcpy(nodes[s.n].bytes.data(), &s.a, size);
-        std::memcpy(got.handle, &s.a, size);
+        const auto size = std::min(sizeof s.element, static_cast<size_t>(owner(s.node).size));
+        std::memcpy(nodes[s.node].bytes.data(), &s.element, size);
+        std::memcpy(got.handle, &s.element, size);
     }
     // A caller frees a list's unlinked nodes before the list.
     void free_list(const Step &s)
     {
-        ListModel &m = lists[s.l];
-        ko_list *const list = m.h; // before the model lets it go
+        ListModel &m = lists[s.list];
+        ko_list *const list = m.handle; // before the model lets it go
         std::vector<ko_list_node *> loose;
         for (int id = 0; id < kNodes; id++)
-            if (nodes[id].h != nullptr && nodes[id].list == s.l && !nodes[id].linked) {
-                loose.push_back(nodes[id].h);
+            if (nodes[id].handle != nullptr && nodes[id].list == s.list && !nodes[id].linked) {
+                loose.push_back(nodes[id].handle);
                 release(id);
             }
-        model({.op = CLEAN, .l = s.l}); // as ko_list_free() cleans
+        model({.op = CLEAN, .list = s.list}); // as ko_list_free() cleans
         if (list != nullptr)
             expect_heap('x', list);
         m = ListModel{};
@@ -454,17 +475,17 @@ struct State : Models {
 
     Outcome model(const Step &s)
     {
-        ListModel &m = lists[s.l];
-        const bool inside = s.a >= 0 && s.a < std::ssize(m.chain);
-        const bool in_list = s.n >= 0 && nodes[s.n].list == s.l && nodes[s.n].linked;
+        ListModel &m = lists[s.list];
+        const bool inside = s.position >= 0 && s.position < std::ssize(m.chain);
+        const bool in_list = s.node >= 0 && nodes[s.node].list == s.list && nodes[s.node].linked;
         // clang-format off
         switch (s.op) {
-        case GET_DATA: return {s.n >= 0 ? nodes[s.n].data : nullptr};
-        case ATTACH: return {nullptr, attach(s.n)};
-        case ADD: return {nullptr, m.h != nullptr ? attach(s.n) : -1}; // to the node's own list
-        case INSERT: return {nullptr, insert(s.l, s.n, s.a)};
-        case DETACH: return {nullptr, detach(s.n)};
-        case NODE_FREE: release(s.n); return {};
+        case GET_DATA: return {s.node >= 0 ? nodes[s.node].data : nullptr};
+        case ATTACH: return {nullptr, attach(s.node)};
+        case ADD: return {nullptr, m.handle != nullptr ? attach(s.node) : -1}; // to the node's list
+        case INSERT: return {nullptr, insert(s.list, s.node, s.position)};
+        case DETACH: return {nullptr, detach(s.node)};
+        case NODE_FREE: release(s.node); return {};
         case REMOVE: release(m.current); return {};
         case CLEAN: while (!m.chain.empty()) release(m.chain.front()); return {}; // in order
         case GET_NODES: return {nullptr, static_cast<int32_t>(m.chain.size())};
@@ -473,19 +494,20 @@ struct State : Models {
         case NEXT: return {handle(m.current = beside(m.current, 1))}; // a null cursor stays null
         case PREV: return {handle(m.current = beside(m.current, -1))};
         case CURRENT: return {handle(m.current)};
-        case SET_CURRENT: m.current = in_list ? s.n : m.current; return {nullptr, in_list ? 0 : -1};
-        case MOVE: return move(m, s.a);
-        case GET_POS: m.current = inside ? m.at(static_cast<size_t>(s.a)) : m.current; // or stays
+        case SET_CURRENT: m.current = in_list ? s.node : m.current;
+                          return {nullptr, in_list ? 0 : -1};
+        case MOVE: return move(m, s.count);
+        case GET_POS: m.current = inside ? m.at(static_cast<size_t>(s.position)) : m.current;
                       return {inside ? handle(m.current) : nullptr};
-        case NODE_POS: return {nullptr, m.h != nullptr && s.n >= 0 ? m.place(s.n) : -1};
-        case NODE_PREV: return {handle(beside(s.n, -1))};
-        default: return {handle(beside(s.n, 1))};
+        case NODE_POS: return {nullptr, m.handle != nullptr && s.node >= 0 ? m.place(s.node) : -1};
+        case NODE_PREV: return {handle(beside(s.node, -1))};
+        default: return {handle(beside(s.node, 1))};
         }
         // clang-format on
     }
     static Outcome move(ListModel &m, int32_t count) // to an end at most; not from null
     {
-        if (m.h == nullptr || (count != 0 && m.current < 0))
+        if (m.handle == nullptr || (count != 0 && m.current < 0))
             return {nullptr, -1};
         if (count != 0)
             m.current = m.at(static_cast<size_t>(std::clamp<int64_t>(
@@ -495,40 +517,44 @@ struct State : Models {
 
     void query(const Step &s)
     {
-        ListModel &m = lists[s.l];
-        const ko_list_cmp_fn cmp = s.mode != 0 ? cmp_cb : nullptr;
-        const bool searchable = m.h != nullptr && cmp != nullptr;
-        const bool running = m.dir == KO_LIST_SEARCH_FORWARD || m.dir == KO_LIST_SEARCH_BACKWARD;
+        ListModel &m = lists[s.list];
+        const ko_list_cmp_fn cmp = s.comparison != kNoComparison ? cmp_cb : nullptr;
+        const bool searchable = m.handle != nullptr && cmp != nullptr;
+        const bool running =
+            m.search_dir == KO_LIST_SEARCH_FORWARD || m.search_dir == KO_LIST_SEARCH_BACKWARD;
         switch (s.op) {
         case SEARCH:
-            if (searchable && (s.a == KO_LIST_SEARCH_FORWARD || s.a == KO_LIST_SEARCH_BACKWARD)) {
-                m.dir = s.a;
+            if (searchable &&
+                (s.direction == KO_LIST_SEARCH_FORWARD || s.direction == KO_LIST_SEARCH_BACKWARD)) {
+                m.search_dir = s.direction;
                 want.handle =
-                    search_from(s.l, s.a == KO_LIST_SEARCH_FORWARD ? m.at(0) : m.last(), s.mode);
+                    search_from(s, s.direction == KO_LIST_SEARCH_FORWARD ? m.at(0) : m.last());
             }
-            return library(s, [&] { got.handle = ko_list_search(m.h, cmp, &key, s.a); });
+            return library(
+                s, [&] { got.handle = ko_list_search(m.handle, cmp, &s.key, s.direction); });
         case SEARCH_NEXT: // resumes one step past the search cursor; another state ends
-            m.found = searchable && running ? beside(m.found, along(m.dir)) : m.found;
-            want.handle = searchable && running ? search_from(s.l, m.found, s.mode) : nullptr;
-            m.dir = searchable && !running ? KO_LIST_SEARCH_DONE : m.dir;
-            return library(s, [&] { got.handle = ko_list_search_next(m.h, cmp, &key); });
+            m.search_node =
+                searchable && running ? beside(m.search_node, along(m.search_dir)) : m.search_node;
+            want.handle = searchable && running ? search_from(s, m.search_node) : nullptr;
+            m.search_dir = searchable && !running ? KO_LIST_SEARCH_DONE : m.search_dir;
+            return library(s, [&] { got.handle = ko_list_search_next(m.handle, cmp, &s.key); });
         case SORT: // the exchange sort moves data pointers between nodes; the chain stays
             m.current = m.at(0);
             for (size_t j = 1; cmp != nullptr && j < m.chain.size(); j++)
                 for (size_t i = 0; i < j; i++) {
                     NodeModel &x = nodes[m.chain[i]];
                     NodeModel &y = nodes[m.chain[j]];
-                    expect(called(s.l, {'c', x.data, y.data}));
-                    if (order(s.mode, x.bytes.data(), y.bytes.data()) > 0) {
+                    expect(called(s.list, {'c', x.data, y.data}));
+                    if (order(s.comparison, x.bytes.data(), y.bytes.data()) > 0) {
                         std::swap(x.data, y.data);
                         std::swap(x.bytes, y.bytes);
                     }
                 }
-            return library(s, [&] { got.status = ko_list_sort(m.h, cmp); });
+            return library(s, [&] { got.status = ko_list_sort(m.handle, cmp); });
         default: // a caller writes the public record
-            m.dir = m.h != nullptr ? s.a : m.dir;
-            if (m.h != nullptr)
-                m.h->search_dir = s.a;
+            m.search_dir = m.handle != nullptr ? s.direction : m.search_dir;
+            if (m.handle != nullptr)
+                m.handle->search_dir = s.direction;
         }
     }
 
@@ -536,8 +562,8 @@ struct State : Models {
     {
         const ListModel &m = lists[l];
         // clang-format off
-        return {handle(m.at(0)), handle(m.last()), handle(m.current), handle(m.found),
-                const_cast<State *>(this), m.alloc, m.release, m.size, m.dir,
+        return {handle(m.at(0)), handle(m.last()), handle(m.current), handle(m.search_node),
+                const_cast<State *>(this), m.alloc, m.release, m.size, m.search_dir,
                 static_cast<int32_t>(m.chain.size())};
         // clang-format on
     }
@@ -545,18 +571,20 @@ struct State : Models {
     std::string node_difference(int id, int prev, int next) const
     {
         const NodeModel &m = nodes[id];
-        const ko_list_node record = {lists[m.list].h, handle(prev), handle(next), m.linked, m.data};
+        const ko_list_node record = {lists[m.list].handle, handle(prev), handle(next), m.linked,
+                                     m.data};
         const auto size = static_cast<size_t>(lists[m.list].size);
-        if (fields(*m.h) == fields(record) && std::memcmp(m.h->data, m.bytes.data(), size) == 0)
+        if (fields(*m.handle) == fields(record) &&
+            std::memcmp(m.handle->data, m.bytes.data(), size) == 0)
             return "";
-        return "node " + std::to_string(id) + " or its element" + text(*m.h) + "; model" +
+        return "node " + std::to_string(id) + " or its element" + text(*m.handle) + "; model" +
                text(record);
     }
 
     // A node as its slot, another pointer as set or null.
     std::string shown(const void *p) const
     {
-        const auto slot = std::ranges::find(nodes, p, &NodeModel::h) - nodes;
+        const auto slot = std::ranges::find(nodes, p, &NodeModel::handle) - nodes;
         return p == nullptr ? " null" : slot < kNodes ? " node " + std::to_string(slot) : " set";
     }
     static std::string shown(int32_t v) { return " " + std::to_string(v); }
@@ -580,7 +608,7 @@ struct State : Models {
             return "call " + std::to_string(ours - seen.begin()) + " of " +
                    std::to_string(seen.size()) + "; model " + std::to_string(want_calls.size());
         for (int l = 0; l < kLists; l++) {
-            const ko_list *r = lists[l].h;
+            const ko_list *r = lists[l].handle;
             if (r != nullptr && fields(*r) != fields(list_record(l)))
                 return "list " + std::to_string(l) + text(*r) + "; model" + text(list_record(l));
         }
@@ -589,7 +617,8 @@ struct State : Models {
             for (size_t i = 0; i < m.chain.size() && node.empty(); i++)
                 node = node_difference(m.chain[i], i > 0 ? m.chain[i - 1] : -1, m.at(i + 1));
         for (int id = 0; id < slots_used && node.empty(); id++)
-            node = nodes[id].h != nullptr && !nodes[id].linked ? node_difference(id, -1, -1) : "";
+            node =
+                nodes[id].handle != nullptr && !nodes[id].linked ? node_difference(id, -1, -1) : "";
         return node;
     }
 
@@ -598,15 +627,14 @@ struct State : Models {
         got = want = Outcome{};
         want_calls.clear();
         call_count = looks_played = looks_replayed = 0;
-        cmp_mode = s.mode;
-        key = s.key;
+        step_comparison = s.comparison;
         look = s.look;
         if (s.op <= NODE_NEW) {
             create(s);
         } else if (s.op == FREE) {
             free_list(s);
         } else if (s.op <= NODE_NEXT) {
-            const Step bound = bind(s);
+            const Bound bound = bind(s);
             want = model(s);
             library(s, [&] { got = run(bound); });
             write(s);
@@ -622,53 +650,59 @@ struct State : Models {
     Step resolve(const Step &move) const
     {
         Step s = move;
-        const auto loose = std::ranges::find_if(
-            nodes, [](const NodeModel &m) { return m.h != nullptr && m.list == 0 && !m.linked; });
+        const auto loose = std::ranges::find_if(nodes, [](const NodeModel &m) {
+            return m.handle != nullptr && m.list == 0 && !m.linked;
+        });
         const ListModel &zero = lists[0];
         // clang-format off
         const int roles[] = {-1, zero.at(0), zero.at(1), zero.last(), zero.current,
                              static_cast<int>(loose - nodes), lists[1].at(0)};
         // clang-format on
-        s.n = roles[move.role] < kNodes ? roles[move.role] : -1;
-        s.a += move.scale * static_cast<int32_t>(lists[s.l].chain.size());
-        s.refuse = hooks.watched || s.refuse == 3 ? s.refuse : 0;
+        s.node = roles[move.role] < kNodes ? roles[move.role] : -1;
+        const auto nodes_in_list = static_cast<int32_t>(lists[s.list].chain.size());
+        s.count += move.plus_nodes * nodes_in_list;
+        s.position += move.plus_nodes * nodes_in_list;
+        // Without the interposer the heap refuses nothing.
+        s.refusal = hooks.watched || s.refusal == kAllocatorRefuses ? s.refusal : kNoRefusal;
         // A creation goes to the first free slot; with none, it is refused.
-        const auto list_slot = std::ranges::find(lists, nullptr, &ListModel::h) - lists;
-        const auto node_slot = std::ranges::find(nodes, nullptr, &NodeModel::h) - nodes;
+        const auto list_slot = std::ranges::find(lists, nullptr, &ListModel::handle) - lists;
+        const auto node_slot = std::ranges::find(nodes, nullptr, &NodeModel::handle) - nodes;
         if (s.op == NEW) {
-            s.l = static_cast<int>(list_slot);
-            s.a = s.l == kLists && s.a > 0 ? -s.a : s.a;
+            s.list = static_cast<int>(list_slot);
+            s.size = s.list == kLists && s.size > 0 ? -s.size : s.size;
         }
         if (s.op == NODE_NEW) {
-            s.l = node_slot < kNodes ? s.l : kLists;
-            s.n = node_slot < kNodes ? static_cast<int>(node_slot) : -1;
+            s.list = node_slot < kNodes ? s.list : kLists;
+            s.node = node_slot < kNodes ? static_cast<int>(node_slot) : -1;
         }
         return s;
     }
 
-    bool start(int length, int cursor, int mode)
+    bool start(int length, int cursor, Callbacks callbacks)
     {
-        bool agreed = apply({.op = NEW, .l = 0, .a = 4, .mode = mode});
+        bool agreed = apply({.op = NEW, .list = 0, .size = 4, .callbacks = callbacks});
         for (int n = 0; agreed && n < length; n++)
-            agreed = make(0, n, n % 3 == 1 ? 1 : 2) && apply({.op = ADD, .l = 0, .n = n});
+            agreed = make(0, n, n % 3 == 1 ? 1 : 2) && apply({.op = ADD, .list = 0, .node = n});
         if (cursor >= 0)
-            agreed = agreed && apply({.op = SET_CURRENT, .l = 0, .n = cursor});
+            agreed = agreed && apply({.op = SET_CURRENT, .list = 0, .node = cursor});
         else
-            agreed = agreed && apply({.op = TAIL, .l = 0}) && apply({.op = NEXT, .l = 0});
-        return agreed && apply({.op = NEW, .l = 1, .a = 4, .mode = 3}) && make(1, length, 2) &&
-               apply({.op = ADD, .l = 1, .n = length}) && make(0, length + 1, 1);
+            agreed = agreed && apply({.op = TAIL, .list = 0}) && apply({.op = NEXT, .list = 0});
+        return agreed &&
+               apply({.op = NEW, .list = 1, .size = 4, .callbacks = kAllocatorAndReleaser}) &&
+               make(1, length, 2) && apply({.op = ADD, .list = 1, .node = length}) &&
+               make(0, length + 1, 1);
     }
     bool make(int l, int id, int32_t element)
     {
-        return apply({.op = NODE_NEW, .l = l, .n = id}) &&
-               apply({.op = GET_DATA, .n = id, .a = element});
+        return apply({.op = NODE_NEW, .list = l, .node = id}) &&
+               apply({.op = GET_DATA, .node = id, .element = element});
     }
 
     bool play(size_t move)
     {
         const Step step = resolve(kAlphabet[move]);
         return apply(step) &&
-               (!kAlphabet[move].link || apply({.op = ADD, .l = step.l, .n = step.n}));
+               (!step.then_add || apply({.op = ADD, .list = step.list, .node = step.node}));
     }
 
     // Frees every list as a caller does, once a node handle that cannot be
@@ -678,26 +712,44 @@ struct State : Models {
         static auto *const fenced = static_cast<ko_list_node *>(
             mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
         for (int l = 0; l < kLists; l++) {
-            if (lists[l].h == nullptr)
+            if (lists[l].handle == nullptr)
                 continue;
-            const int32_t at = ko_list_get_node_pos(lists[l].h, fenced);
+            const int32_t at = ko_list_get_node_pos(lists[l].handle, fenced);
             if (at != std::ssize(lists[l].chain))
                 error = "an unreadable node at " + std::to_string(at);
-            if (!error.empty() || !apply({.op = FREE, .l = l}))
+            if (!error.empty() || !apply({.op = FREE, .list = l}))
                 return false;
         }
         return true;
     }
 
-    std::string report() const // the steps played, and what differed after the last
+    // The steps played, with every argument not 0 or none, and what differed after the last.
+    std::string report() const
     {
-        std::string text = "step operation: list node a key mode refuse look -> result\n";
+        const char *const callbacks[] = {"", "allocator", "releaser", "allocator and releaser"};
+        const char *const comparisons[] = {"",         "three-way",        "reversed",
+                                           "always 0", "always INT32_MAX", "always INT32_MIN"};
+        const char *const refusals[] = {"", "heap's first", "heap's second", "allocator's"};
+        const auto number = [](int32_t v) { return v != 0 ? std::to_string(v) : ""; };
+        std::string text;
         for (size_t i = 0; i < history.size(); i++) {
-            const auto &[step, result] = history[i];
-            text += std::to_string(i) + " " + kNames[step.op] + ":";
-            for (const int32_t v : {step.l < kLists ? step.l : -1, step.n, step.a, step.key,
-                                    step.mode, step.refuse, step.look})
-                text += " " + std::to_string(v);
+            const auto &[s, result] = history[i];
+            const std::pair<const char *, std::string> arguments[] = {
+                {"list", s.list < kLists ? std::to_string(s.list) : "null"},
+                {"node", s.node >= 0 ? std::to_string(s.node) : "null"},
+                {"size", number(s.size)},
+                {"element", number(s.element)},
+                {"position", number(s.position)},
+                {"count", number(s.count)},
+                {"direction", number(s.direction)},
+                {"key", number(s.key)},
+                {"callbacks", callbacks[s.callbacks]},
+                {"comparison", comparisons[s.comparison]},
+                {"refused", refusals[s.refusal]},
+                {"look", s.look != nullptr ? std::to_string(s.look - kLooks) : ""}};
+            text += std::to_string(i) + " " + kNames[s.op] + ":";
+            for (const auto &[name, value] : arguments)
+                text += value.empty() ? "" : std::string(" ") + name + " " + value;
             text += " ->" + shown(result.status) + shown(result.handle) + "\n";
         }
         return text + error + "\n";
@@ -708,13 +760,13 @@ struct State : Models {
 
 // A move that leaves the model as it was ends its sequence early: everything
 // was compared after it, and whatever follows would repeat a shorter sequence.
-std::string every_sequence(int length, int cursor, int mode, int depth, HeapHooks hooks,
+std::string every_sequence(int length, int cursor, Callbacks callbacks, int depth, HeapHooks hooks,
                            long &sequences)
 {
     std::vector<size_t> moves(static_cast<size_t>(depth), 0);
     for (int d = depth; d >= 0;) {
         State s(hooks);
-        bool agreed = s.start(length, cursor, mode);
+        bool agreed = s.start(length, cursor, callbacks);
         bool changed = true;
         for (d = 0; agreed && changed && d < depth; d++) {
             const Models before = s;
@@ -738,7 +790,8 @@ std::string walk(const uint8_t *at, const uint8_t *end, long limit, HeapHooks ho
     const auto pick = [&at, end](size_t n) { return at < end ? static_cast<int>(*at++ % n) : 0; };
     State s(hooks);
     const int length = pick(4);
-    bool agreed = s.start(length, pick(static_cast<size_t>(length) + 1) - 1, pick(4));
+    bool agreed =
+        s.start(length, pick(static_cast<size_t>(length) + 1) - 1, static_cast<Callbacks>(pick(4)));
     // One move in four at least makes a node and adds it, so that lists grow.
     for (long i = 0; agreed && i < limit && at < end; i++)
         agreed = s.play(pick(4) == 0 ? 0 : static_cast<size_t>(pick(kAlphabet.size())));

@@ -21,11 +21,15 @@ struct HeapHooks {
     bool watched = false;
 };
 
+// The callbacks a new list is given: the checker's allocator, its releaser,
+// both or neither.
+enum Callbacks { kNoCallbacks, kAllocator, kReleaser, kAllocatorAndReleaser };
+
 // Every sequence of `depth` moves from one start state, counted in
 // `sequences`. The start state: list 0 with `length` nodes (elements 2, 1, 2,
-// ...), the cursor on node `cursor` (-1: null) and callbacks as `mode` (1
-// allocator, 2 releaser); list 1 with one node; one unlinked node of list 0.
-std::string every_sequence(int length, int cursor, int mode, int depth, HeapHooks hooks,
+// ...), the cursor on node `cursor` (-1: null) and `callbacks`; list 1 with
+// one node; one unlinked node of list 0.
+std::string every_sequence(int length, int cursor, Callbacks callbacks, int depth, HeapHooks hooks,
                            long &sequences);
 
 // From a start state drawn from the bytes [at, end), random or the fuzzer's,

@@ -39,11 +39,11 @@ TEST_F(Checker, EverySmallSequenceAgrees)
 #endif
     depth = from_env("KOLIST_SCOPE_DEPTH", depth);
     long sequences = 0;
-    for (int mode : {0, 3})
+    for (checker::Callbacks callbacks : {checker::kNoCallbacks, checker::kAllocatorAndReleaser})
         for (int length = 0; length <= 3; length++)
             for (int cursor = -1; cursor < length; cursor++) {
                 const std::string failure = checker::every_sequence(
-                    length, cursor, mode, static_cast<int>(depth), heap::hooks, sequences);
+                    length, cursor, callbacks, static_cast<int>(depth), heap::hooks, sequences);
                 ASSERT_TRUE(failure.empty()) << failure;
             }
     std::fprintf(stderr, "%ld sequences of up to %ld moves from 20 start states\n", sequences,
