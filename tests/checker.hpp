@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+#include "model.hpp"
+
 namespace checker {
 
 // Heap calls as the test program's interposer reports them: 'm' for an
@@ -21,16 +23,12 @@ struct HeapHooks {
     bool watched = false;
 };
 
-// The callbacks a new list is given: the checker's allocator, its releaser,
-// both or neither.
-enum Callbacks { kNoCallbacks, kAllocator, kReleaser, kAllocatorAndReleaser };
-
 // Every sequence of `depth` moves from one start state, counted in
 // `sequences`. The start state: list 0 with `length` nodes (elements 2, 1, 2,
 // ...), the cursor on node `cursor` (-1: null) and `callbacks`; list 1 with
 // one node; one unlinked node of list 0.
-std::string every_sequence(int length, int cursor, Callbacks callbacks, int depth, HeapHooks hooks,
-                           long &sequences);
+std::string every_sequence(int length, int cursor, model::Callbacks callbacks, int depth,
+                           HeapHooks hooks, long &sequences);
 
 // From a start state drawn from the bytes [at, end), random or the fuzzer's,
 // plays up to `limit` moves drawn from them, then frees every list.

@@ -39,7 +39,7 @@ TEST_F(Checker, EverySmallSequenceAgrees)
 #endif
     depth = from_env("KOLIST_SCOPE_DEPTH", depth);
     long sequences = 0;
-    for (checker::Callbacks callbacks : {checker::kNoCallbacks, checker::kAllocatorAndReleaser})
+    for (model::Callbacks callbacks : {model::kNoCallbacks, model::kAllocatorAndReleaser})
         for (int length = 0; length <= 3; length++)
             for (int cursor = -1; cursor < length; cursor++) {
                 const std::string failure = checker::every_sequence(
