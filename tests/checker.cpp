@@ -191,8 +191,8 @@ struct Checker {
     {
         const Bound b = model.bind(s);     // before the model lets any handle go
         std::vector<ko_list_node *> loose; // a caller frees a list's unlinked nodes first
-        if (s.op == FREE)
-            for (const int id : model.unlinked(s.list))
+        for (int id = 0; s.op == FREE && id < kNodes; id++)
+            if (model.nodes[id].loose_in(s.list))
                 loose.push_back(model.nodes[id].handle);
         want = model.play(s);
         library(s, [&] {
@@ -236,8 +236,8 @@ struct Checker {
         return {model.handle(m.at(0)), model.handle(m.last()), model.handle(m.current),
                 model.handle(m.search_node), &spare,
                 (m.callbacks & kAllocator) != 0 ? allocate : nullptr,
-                (m.callbacks & kReleaser) != 0 ? release : nullptr, m.size,
-                m.search_dir, static_cast<int32_t>(m.chain.size())};
+                (m.callbacks & kReleaser) != 0 ? release : nullptr, m.size, m.search_dir,
+                static_cast<int32_t>(m.chain.size())};
         // clang-format on
     }
     // A node's record and element against the model's; "" when they agree.
@@ -289,10 +289,9 @@ struct Checker {
         for (const ListModel &m : model.lists)
             for (size_t i = 0; i < m.chain.size() && node.empty(); i++)
                 node = node_difference(m.chain[i], i > 0 ? m.chain[i - 1] : -1, m.at(i + 1));
-        for (int id = 0; id < kNodes && node.empty(); id++)
-            node = model.nodes[id].handle != nullptr && !model.nodes[id].linked
-                       ? node_difference(id, -1, -1)
-                       : "";
+        for (int id = 0; id < model.slots_used && node.empty(); id++)
+            if (model.nodes[id].handle != nullptr && !model.nodes[id].linked)
+                node = node_difference(id, -1, -1);
         return node;
     }
 

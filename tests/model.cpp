@@ -14,20 +14,11 @@ int32_t order(Comparison comparison, const void *a, const void *b)
     return results[comparison];
 }
 
-std::vector<int> Model::unlinked(int l) const
-{
-    std::vector<int> ids;
-    for (int id = 0; id < kNodes; id++)
-        if (nodes[id].handle != nullptr && nodes[id].list == l && !nodes[id].linked)
-            ids.push_back(id);
-    return ids;
-}
-
 Step Model::resolve(const Step &move) const
 {
     Step s = move;
-    const auto loose = std::ranges::find_if(
-        nodes, [](const NodeModel &m) { return m.handle != nullptr && m.list == 0 && !m.linked; });
+    const auto loose =
+        std::ranges::find_if(nodes, [](const NodeModel &m) { return m.loose_in(0); });
     const ListModel &zero = lists[0];
     const int loose_slot = static_cast<int>(loose - nodes);
     const int roles[] = {-1,           zero.at(0), zero.at(1),    zero.last(),
@@ -170,7 +161,7 @@ Outcome Model::step(const Step &s)
     // clang-format off
     switch (s.op) {
     case FREE: // as a caller does: the list's unlinked nodes, then the list, which cleans it
-        for (const int id : unlinked(s.list)) release(id);
+        for (int id = 0; id < kNodes; id++) if (nodes[id].loose_in(s.list)) release(id);
         step({.op = CLEAN, .list = s.list});
         if (m.handle != nullptr) expect_heap('x', m.handle);
         m = ListModel{}; return {};
@@ -254,6 +245,7 @@ Outcome Model::create(const Step &s, void *handle, const void *first_block, void
     if (made && node && handle != nullptr) {
         nodes[s.node] = {static_cast<ko_list_node *>(handle), s.list, false, data};
         nodes[s.node].bytes.fill((m.callbacks & kAllocator) != 0 ? kFill : 0);
+        slots_used = std::max(slots_used, s.node + 1);
     }
     return {made ? handle : nullptr, made};
 }

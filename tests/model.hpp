@@ -102,6 +102,7 @@ struct NodeModel {
     bool linked = false;
     void *data = nullptr;              // the data pointer the node holds
     std::array<uint8_t, 4> bytes = {}; // and what it points to (elements have 1 or 4 here)
+    bool loose_in(int l) const { return handle != nullptr && list == l && !linked; } // unlinked
     bool operator==(const NodeModel &) const = default;
 };
 struct Records { // what the model knows of every list and node
@@ -109,8 +110,7 @@ struct Records { // what the model knows of every list and node
     NodeModel nodes[kNodes];
     bool operator==(const Records &) const = default;
 };
-// A step with the handles its slots held when the model played it, before it
-// let any go: what the library is given.
+// A step with its slots' handles from before the model played it: what the library is given.
 struct Bound {
     Step step;
     ko_list *list;
@@ -123,10 +123,10 @@ class Model : public Records {
 
     std::vector<Call> calls;  // the calls the step is to make, in order
     std::vector<Bound> looks; // the looks its callbacks are to play, in order
+    int slots_used = 0;       // node slots ever filled: the others are free
 
     ko_list_node *handle(int id) const { return id >= 0 ? nodes[id].handle : nullptr; }
     Bound bind(const Step &s) const { return {s, lists[s.list].handle, handle(s.node)}; }
-    std::vector<int> unlinked(int l) const; // list l's unlinked nodes
     // The move's node, count or position, refusal, and a creation's slot, as they stand.
     Step resolve(const Step &move) const;
     // Plays a step: what the library is to return. A new list's or node's
