@@ -37,7 +37,7 @@ constexpr auto real_free = __libc_free;
 long live_blocks;
 long requests;
 long refused_request; // the value of `requests` that is refused; 0 for none
-model::HeapSink sink;
+checker::HeapSink sink;
 
 } // namespace
 
@@ -61,5 +61,5 @@ extern "C" void free(void *block)
 namespace heap {
 long live() { return live_blocks; }
 void refuse_nth(long n) { refused_request = n > 0 ? requests + n : 0; }
-void watch(model::HeapSink to) { sink = to; }
+void watch(checker::HeapSink to) { sink = to; }
 } // namespace heap

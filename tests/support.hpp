@@ -5,13 +5,13 @@
 
 #include <gtest/gtest.h>
 
-#include "interpreter.hpp"
+#include "checker.hpp"
 
 namespace heap {
-long live();                      // blocks allocated and not yet released
-void refuse_nth(long n);          // the n-th allocation request from now returns null; 0 disarms
-void watch(model::HeapSink sink); // reports every call to sink; null stops
-inline constexpr model::HeapHooks hooks{refuse_nth, watch, true};
+long live();                        // blocks allocated and not yet released
+void refuse_nth(long n);            // the n-th allocation request from now returns null; 0 disarms
+void watch(checker::HeapSink sink); // reports every call to sink; null stops
+inline constexpr checker::HeapHooks hooks{refuse_nth, watch, true};
 } // namespace heap
 
 // Fails the test unless every block allocated while it ran was released.

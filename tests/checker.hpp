@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The checker of the model tests and the fuzz target: it plays moves of one
-// alphabet on a reference model and on the library, and compares results,
+// The checker, run by checker_test.cpp and the fuzz target: it plays moves of
+// one alphabet on the model and on the library, and compares results,
 // callback and heap calls, and every record after each. A check returns ""
 // when they agreed throughout, else the steps played and what differed last.
 #pragma once
@@ -9,7 +9,9 @@
 #include <cstdint>
 #include <string>
 
-namespace model {
+#include "model.hpp"
+
+namespace checker {
 
 // Heap calls as the test program's interposer reports them: 'm' for an
 // allocation (block null when refused), 'x' for a release. Without an
@@ -23,13 +25,13 @@ struct HeapHooks {
 
 // Every sequence of `depth` moves from one start state, counted in
 // `sequences`. The start state: list 0 with `length` nodes (elements 2, 1, 2,
-// ...), the cursor on node `cursor` (-1: null) and callbacks as `mode` (1
-// allocator, 2 releaser); list 1 with one node; one unlinked node of list 0.
-std::string every_sequence(int length, int cursor, int mode, int depth, HeapHooks hooks,
-                           long &sequences);
+// ...), the cursor on node `cursor` (-1: null) and `callbacks`; list 1 with
+// one node; one unlinked node of list 0.
+std::string every_sequence(int length, int cursor, model::Callbacks callbacks, int depth,
+                           HeapHooks hooks, long &sequences);
 
 // From a start state drawn from the bytes [at, end), random or the fuzzer's,
 // plays up to `limit` moves drawn from them, then frees every list.
 std::string walk(const uint8_t *at, const uint8_t *end, long limit, HeapHooks hooks);
 
-} // namespace model
+} // namespace checker
