@@ -160,7 +160,10 @@ public:
 
     explicit operator bool() const noexcept { return get() != nullptr; }
     ko_list *get() const noexcept { return record_.list(); }
-    std::int32_t size() const noexcept { return ko_list_get_nodes(get()); }
+    std::size_t size() const noexcept
+    {
+        return static_cast<std::size_t>(ko_list_get_nodes(get()));
+    }
     bool empty() const noexcept { return head() == nullptr; }
     void clear() noexcept { ko_list_clean(get()); }
 
@@ -213,12 +216,13 @@ public:
     bool move(std::int32_t count) noexcept { return done(ko_list_move_current(get(), count)); }
     bool set_cursor(const_iterator it) noexcept { return done(ko_list_set_current(get(), it.n_)); }
     iterator cursor() noexcept { return iterator(get(), ko_list_get_current(get())); }
-    // Where `it` stands from the first element; size() for end() or a node
-    // of another list. remove_current() releases the element at the cursor,
+    // Where `it` stands from the first element, as cursor positions count;
+    // the element count for end() or a node of another list. remove_current() releases the element at the cursor,
     // which moves on to its successor.
     std::int32_t position(const_iterator it) const noexcept
     {
-        return it.n_ != nullptr && get() != nullptr ? ko_list_get_node_pos(get(), it.n_) : size();
+        return it.n_ != nullptr && get() != nullptr ? ko_list_get_node_pos(get(), it.n_)
+                                                    : ko_list_get_nodes(get());
     }
     void remove_current() noexcept { ko_list_remove(get()); }
 

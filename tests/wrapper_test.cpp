@@ -164,7 +164,7 @@ TEST_F(Wrapper, SearchesLazilyByAnyPredicate)
 {
     ko::list<Keyed> cells;
     for (int32_t v : {4, 7, 6, 9, 8})
-        ASSERT_TRUE(cells.push_back(Keyed{v, cells.size()}));
+        ASSERT_TRUE(cells.push_back(Keyed{v, static_cast<int32_t>(cells.size())}));
     cells.seek(1);
     auto found = [&cells](auto &&pred, ko::direction dir = ko::direction::forward) {
         Vec values;
@@ -209,8 +209,8 @@ TEST_F(Wrapper, SortsStablyByAnyComparison)
     long compared = 0;
     ko::list<Keyed> *sorting = nullptr;
     const auto counted = [&](const Keyed &a, const Keyed &b) { // reads the list, moves its cursor
-        EXPECT_EQ(sorting->position(std::prev(sorting->end())), sorting->size() - 1);
-        sorting->seek(static_cast<int32_t>(compared++ % sorting->size()));
+        EXPECT_EQ(size_t(sorting->position(std::prev(sorting->end())) + 1), sorting->size());
+        sorting->seek(static_cast<int32_t>(size_t(compared++) % sorting->size()));
         return a.key < b.key;
     };
     const auto ordering = [](const Keyed &a, const Keyed &b) { return a.key <=> b.key; };
@@ -234,7 +234,7 @@ TEST_F(Wrapper, SortsStablyByAnyComparison)
             heap::watch([](char kind, const void *, size_t) { heap_requests += kind == 'm'; });
             list.sort(cmp);
             heap::watch(nullptr);
-            EXPECT_TRUE(n == 0 || (middle->was == n / 2 && list.size() == n &&
+            EXPECT_TRUE(n == 0 || (middle->was == n / 2 && list.size() == size_t(n) &&
                                    list.get()->search_node == first.node() &&
                                    list.current() == &*list.begin()));
             std::vector<Keyed> order(list.begin(), list.end());
