@@ -207,24 +207,38 @@ public:
     const_reverse_iterator rend() const noexcept { return const_reverse_iterator(begin()); }
 
     // ---- The cursor: each returns the element it lands on, or null ----
+    // Every name says "cursor": these move the list's cursor, where front(),
+    // back() and the iterators only read.
     T *current() noexcept { return data(ko_list_get_current(get())); }
-    T *first() noexcept { return data(ko_list_get_first(get())); }
-    T *last() noexcept { return data(ko_list_get_tail(get())); }
-    T *next() noexcept { return data(ko_list_get_next(get())); }
-    T *prev() noexcept { return data(ko_list_get_prev(get())); }
-    T *seek(std::int32_t position) noexcept { return data(ko_list_get_pos(get(), position)); }
+    T *cursor_first() noexcept { return data(ko_list_get_first(get())); }
+    T *cursor_last() noexcept { return data(ko_list_get_tail(get())); }
+    T *cursor_next() noexcept { return data(ko_list_get_next(get())); }
+    T *cursor_prev() noexcept { return data(ko_list_get_prev(get())); }
+    T *cursor_seek(std::int32_t position) noexcept
+    {
+        return data(ko_list_get_pos(get(), position));
+    }
     bool move(std::int32_t count) noexcept { return done(ko_list_move_current(get(), count)); }
     bool set_cursor(const_iterator it) noexcept { return done(ko_list_set_current(get(), it.n_)); }
     iterator cursor() noexcept { return iterator(get(), ko_list_get_current(get())); }
     // Where `it` stands from the first element, as cursor positions count;
-    // the element count for end() or a node of another list. remove_current() releases the element at the cursor,
-    // which moves on to its successor.
+    // the element count for end() or a node of another list.
+    // remove_current() releases the element at the cursor, which moves on to
+    // its successor.
     std::int32_t position(const_iterator it) const noexcept
     {
         return it.n_ != nullptr && get() != nullptr ? ko_list_get_node_pos(get(), it.n_)
                                                     : ko_list_get_nodes(get());
     }
     void remove_current() noexcept { ko_list_remove(get()); }
+
+    // The cursor operations' former names, read too easily as front() and
+    // back() or as an iterator's steps; they go in the next release.
+    [[deprecated("use cursor_first()")]] T *first() noexcept { return cursor_first(); }
+    [[deprecated("use cursor_last()")]] T *last() noexcept { return cursor_last(); }
+    [[deprecated("use cursor_next()")]] T *next() noexcept { return cursor_next(); }
+    [[deprecated("use cursor_prev()")]] T *prev() noexcept { return cursor_prev(); }
+    [[deprecated("use cursor_seek()")]] T *seek(std::int32_t i) noexcept { return cursor_seek(i); }
 
     // ---- Search and sort ----
     // The elements for which pred(element) holds, found lazily one by one.

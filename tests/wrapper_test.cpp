@@ -105,7 +105,7 @@ TEST_F(Wrapper, RefusalIsANullOrFalseResult)
         heap::refuse_nth(nth);
         Ints none;
         EXPECT_FALSE(none) << nth;
-        EXPECT_FALSE(none.push_back(1) || none.make_node() || none.first());
+        EXPECT_FALSE(none.push_back(1) || none.make_node() || none.cursor_first());
         EXPECT_TRUE(none.empty() && none.begin() == none.end());
         EXPECT_EQ(none.position(list.begin()), 0);
         EXPECT_EQ(none.search([](int32_t) { return true; }).begin(), std::default_sentinel);
@@ -114,7 +114,7 @@ TEST_F(Wrapper, RefusalIsANullOrFalseResult)
         heap::refuse_nth(nth);
         EXPECT_FALSE(list.push_back(2)) << nth;
     }
-    list.next(); // past the tail: no cursor to insert at, nor to move
+    list.cursor_next(); // past the tail: no cursor to insert at, nor to move
     EXPECT_FALSE(list.insert_after(3) || list.insert_before(3) || list.move(1));
     EXPECT_EQ(contents(list), Vec{1});
 }
@@ -123,7 +123,7 @@ TEST_F(Wrapper, IteratesAndMovesTheCursor)
 {
     Ints list = make({3, 1, 4});
     const Ints &view = list;
-    list.seek(1);
+    list.cursor_seek(1);
     for (int32_t &element : list)
         element *= 10;
     EXPECT_EQ(Vec(view.rbegin(), view.rend()), (Vec{40, 10, 30}));
@@ -131,8 +131,9 @@ TEST_F(Wrapper, IteratesAndMovesTheCursor)
     EXPECT_EQ(list.position(view.end()), 3);
     EXPECT_EQ(*list.current(), 10) << "iterating left the cursor where it was";
     const std::pair<int32_t *, int32_t> landed[] = { // where each lands; -1 for nowhere
-        {list.last(), 40}, {list.next(), -1}, {list.prev(), -1}, {list.first(), 30},
-        {list.seek(5), -1}, {(list.move(5), list.current()), 40}, {list.prev(), 10}};
+        {list.cursor_last(), 40}, {list.cursor_next(), -1}, {list.cursor_prev(), -1},
+        {list.cursor_first(), 30}, {list.cursor_seek(5), -1},
+        {(list.move(5), list.current()), 40}, {list.cursor_prev(), 10}};
     for (size_t i = 0; i < std::size(landed); i++)
         EXPECT_EQ(landed[i].first != nullptr ? *landed[i].first : -1, landed[i].second) << i;
     EXPECT_TRUE(list.move(0) && list.move(-9) && list.current() == &*list.begin() && list.move(1));
@@ -165,7 +166,7 @@ TEST_F(Wrapper, SearchesLazilyByAnyPredicate)
     ko::list<Keyed> cells;
     for (int32_t v : {4, 7, 6, 9, 8})
         ASSERT_TRUE(cells.push_back(Keyed{v, static_cast<int32_t>(cells.size())}));
-    cells.seek(1);
+    cells.cursor_seek(1);
     auto found = [&cells](auto &&pred, ko::direction dir = ko::direction::forward) {
         Vec values;
         for (const Keyed &c : cells.search(std::forward<decltype(pred)>(pred), dir))
@@ -210,7 +211,7 @@ TEST_F(Wrapper, SortsStablyByAnyComparison)
     ko::list<Keyed> *sorting = nullptr;
     const auto counted = [&](const Keyed &a, const Keyed &b) { // reads the list, moves its cursor
         EXPECT_EQ(size_t(sorting->position(std::prev(sorting->end())) + 1), sorting->size());
-        sorting->seek(static_cast<int32_t>(size_t(compared++) % sorting->size()));
+        sorting->cursor_seek(static_cast<int32_t>(size_t(compared++) % sorting->size()));
         return a.key < b.key;
     };
     const auto ordering = [](const Keyed &a, const Keyed &b) { return a.key <=> b.key; };
