@@ -176,12 +176,39 @@ public:
             std::memcpy(n.n_->data, &value, sizeof(T));
         return n;
     }
+    // push_front() leaves the cursor where it was, null included. push_back()
+    // is ko_list_add: on an empty list the new element becomes the cursor's,
+    // as it does through insert_after() and insert_before(), the links at
+    // the cursor, which stays on its element otherwise.
+    bool push_front(const T &value) noexcept { return push_front(make_node(value)); }
     bool push_back(const T &value) noexcept { return push_back(make_node(value)); }
     bool insert_after(const T &value) noexcept { return insert_after(make_node(value)); }
     bool insert_before(const T &value) noexcept { return insert_before(make_node(value)); }
+    bool push_front(node<T> &&n) noexcept
+    {
+        // Before the first element, through the cursor, which goes back.
+        ko_list_node *cursor = ko_list_get_current(get());
+        ko_list_get_first(get());
+        bool linked = link(n, KO_LIST_INSERT_BEFORE);
+        put_cursor(cursor);
+        return linked;
+    }
     bool push_back(node<T> &&n) noexcept { return link(n, -1); }
     bool insert_after(node<T> &&n) noexcept { return link(n, KO_LIST_INSERT_AFTER); }
     bool insert_before(node<T> &&n) noexcept { return link(n, KO_LIST_INSERT_BEFORE); }
+
+    // ---- The ends, not moving the cursor ----
+    // front() and back() are the first and the last element, null when the
+    // list is empty. pop_front() and pop_back() release them, false when it
+    // is empty; the cursors move only off the element released, as
+    // ko_list_node_detach moves them: the cursor to its successor (null
+    // after the last), the C search's last match to its neighbour.
+    T *front() noexcept { return data(head()); }
+    T *back() noexcept { return data(tail()); }
+    const T *front() const noexcept { return data(head()); }
+    const T *back() const noexcept { return data(tail()); }
+    bool pop_front() noexcept { return static_cast<bool>(detach(begin())); }
+    bool pop_back() noexcept { return static_cast<bool>(detach(iterator(get(), tail()))); }
 
     // Unlinks the element at `it` into a handle; empty for end() or a node
     // of another list. erase() releases it and returns its successor.
@@ -287,6 +314,7 @@ private:
     static bool done(std::int32_t status) noexcept { return status == 0; }
     static T *data(ko_list_node *n) noexcept { return n ? static_cast<T *>(n->data) : nullptr; }
     ko_list_node *head() const noexcept { return get() != nullptr ? get()->first : nullptr; }
+    ko_list_node *tail() const noexcept { return get() != nullptr ? get()->tail : nullptr; }
     node<T> handle(ko_list_node *n) const noexcept { return n ? node<T>(n, record_) : node<T>(); }
 
     // Links the handle's node at the tail (where < 0) or at the cursor; the
@@ -299,6 +327,18 @@ private:
         if (linked)
             n.release();
         return linked;
+    }
+
+    // Puts the cursor back on `at`, a node linked in the list, or for null
+    // one step past the last node, where the cursor is null.
+    void put_cursor(ko_list_node *at) noexcept
+    {
+        if (at != nullptr) {
+            ko_list_set_current(get(), at);
+        } else {
+            ko_list_get_tail(get());
+            ko_list_get_next(get());
+        }
     }
 
     // A stretch of the chain: its first node and its length.

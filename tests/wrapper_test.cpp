@@ -44,6 +44,7 @@ Ints make(std::initializer_list<int32_t> elements)
 
 Vec contents(const Ints &list) { return {list.begin(), list.end()}; }
 
+int32_t same(const void *a, const void *b) { return std::memcmp(a, b, sizeof(int32_t)); }
 int released = 0;
 int32_t release(void *data) { return released++, std::free(data), 0; }
 
@@ -105,7 +106,8 @@ TEST_F(Wrapper, RefusalIsANullOrFalseResult)
         heap::refuse_nth(nth);
         Ints none;
         EXPECT_FALSE(none) << nth;
-        EXPECT_FALSE(none.push_back(1) || none.make_node() || none.cursor_first());
+        EXPECT_FALSE(none.push_back(1) || none.push_front(1) || none.make_node() ||
+                     none.cursor_first() || none.front() || none.pop_front() || none.pop_back());
         EXPECT_TRUE(none.empty() && none.begin() == none.end());
         EXPECT_EQ(none.position(list.begin()), 0);
         EXPECT_EQ(none.search([](int32_t) { return true; }).begin(), std::default_sentinel);
@@ -145,6 +147,33 @@ TEST_F(Wrapper, IteratesAndMovesTheCursor)
     EXPECT_EQ(*list.cursor(), 40);
     EXPECT_FALSE(list.set_cursor(list.end()));
     EXPECT_EQ(contents(list), (Vec{30, 5, 10, 40}));
+}
+
+// Each change at an end, from the cursor on the 3 and from none, leaves the
+// cursor, the C search's last match (the 4) and the iterators where they were.
+TEST_F(Wrapper, ChangesAtTheEndsLeaveTheCursors)
+{
+    const std::pair<bool (*)(Ints &), Vec> changes[] = {
+        {[](Ints &l) { return l.push_front(0); }, {0, 1, 2, 3, 4, 5}},
+        {[](Ints &l) { return l.push_front(l.make_node(0)); }, {0, 1, 2, 3, 4, 5}},
+        {[](Ints &l) { return l.pop_front(); }, {2, 3, 4, 5}},
+        {[](Ints &l) { return l.pop_back(); }, {1, 2, 3, 4}}};
+    for (int32_t on : {3, 0})
+        for (const auto &[change, left] : changes) {
+            Ints l = make({1, 2, 3, 4, 5});
+            const auto iterators = std::views::iota(l.begin(), l.end());
+            const std::vector<Ints::iterator> at(iterators.begin(), iterators.end());
+            EXPECT_TRUE(on != 0 ? l.cursor_seek(on - 1) != nullptr : !l.cursor_prev());
+            EXPECT_TRUE(ko_list_search(l.get(), same, &*at[3], 0) && change(l));
+            EXPECT_TRUE(contents(l) == left && l.get()->search_node == at[3].node()) << on;
+            EXPECT_EQ(l.current() != nullptr ? *l.current() : 0, on);
+            for (int32_t v : left)
+                EXPECT_TRUE(v == 0 || *at[size_t(v) - 1] == v);
+        }
+    Ints a = make({1, 2}), b;
+    EXPECT_TRUE(*a.front() == 1 && *std::as_const(a).back() == 2 && !b.front() && !b.back());
+    EXPECT_TRUE(a.pop_front() && *a.current() == 2 && a.pop_back() && !a.current());
+    EXPECT_TRUE(b.push_front(2) && !b.current() && b.push_front(1) && *b.back() == 2);
 }
 
 // A key, and where the element stood: what predicates and comparisons see.
