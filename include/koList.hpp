@@ -475,6 +475,26 @@ private:
     std::int32_t dir_;
 };
 
+// Releases every element for which pred(element) holds, asking once per
+// element, first to last; returns how many went. Found by argument-dependent
+// lookup, so `using std::erase_if; erase_if(list, pred)` reaches it too. The
+// cursors move only off the elements released, as pop_front() says.
+template <class T, class P>
+    requires std::predicate<P &, const T &>
+std::size_t erase_if(list<T> &l, P pred) noexcept
+{
+    std::size_t erased = 0;
+    for (auto it = l.begin(); it != l.end();) {
+        if (std::invoke(pred, std::as_const(*it))) {
+            it = l.erase(it);
+            erased++;
+        } else {
+            ++it;
+        }
+    }
+    return erased;
+}
+
 } // namespace ko
 
 #endif // C++20

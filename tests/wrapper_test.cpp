@@ -19,6 +19,7 @@ namespace {
 using Wrapper = Balanced;
 using Ints = ko::list<int32_t>;
 using Vec = std::vector<int32_t>;
+using std::erase_if; // as generic code does: ko::erase_if comes by argument-dependent lookup
 using Matches = decltype(std::declval<Ints &>().search([](int32_t) { return true; }));
 
 static_assert(std::ranges::bidirectional_range<Ints> &&
@@ -149,15 +150,18 @@ TEST_F(Wrapper, IteratesAndMovesTheCursor)
     EXPECT_EQ(contents(list), (Vec{30, 5, 10, 40}));
 }
 
-// Each change at an end, from the cursor on the 3 and from none, leaves the
-// cursor, the C search's last match (the 4) and the iterators where they were.
+// Each change at an end, and erase_if() asking once per element, from the
+// cursor on the 3 and from none, leave the cursor, the C search's last
+// match (the 4) and the iterators where they were.
 TEST_F(Wrapper, ChangesAtTheEndsLeaveTheCursors)
 {
     const std::pair<bool (*)(Ints &), Vec> changes[] = {
         {[](Ints &l) { return l.push_front(0); }, {0, 1, 2, 3, 4, 5}},
         {[](Ints &l) { return l.push_front(l.make_node(0)); }, {0, 1, 2, 3, 4, 5}},
         {[](Ints &l) { return l.pop_front(); }, {2, 3, 4, 5}},
-        {[](Ints &l) { return l.pop_back(); }, {1, 2, 3, 4}}};
+        {[](Ints &l) { return l.pop_back(); }, {1, 2, 3, 4}},
+        {[](Ints &l) { return erase_if(l, [n = 0](int) mutable { return n++ % 3 == 1; }) == 2; },
+         {1, 3, 4}}};
     for (int32_t on : {3, 0})
         for (const auto &[change, left] : changes) {
             Ints l = make({1, 2, 3, 4, 5});
@@ -174,6 +178,7 @@ TEST_F(Wrapper, ChangesAtTheEndsLeaveTheCursors)
     EXPECT_TRUE(*a.front() == 1 && *std::as_const(a).back() == 2 && !b.front() && !b.back());
     EXPECT_TRUE(a.pop_front() && *a.current() == 2 && a.pop_back() && !a.current());
     EXPECT_TRUE(b.push_front(2) && !b.current() && b.push_front(1) && *b.back() == 2);
+    EXPECT_TRUE(!erase_if(a, std::identity()) && erase_if(b, std::identity()) == 2 && b.empty());
 }
 
 // A key, and where the element stood: what predicates and comparisons see.
