@@ -12,8 +12,8 @@
 // list record, which the last of them frees: a handle may outlive its list.
 // Iterators leave the list's cursor alone; the cursor operations move it.
 // An iterator stays on its element, also through sort(), which relinks
-// nodes. A search keeps its state in the list: one search at a time per
-// list, and no unlinking while walking it.
+// nodes. Searches keep their state in their own iterators: any number may
+// run at once on one list, but no element may be unlinked while they walk.
 #ifndef KOLIST_HPP
 #define KOLIST_HPP
 
@@ -268,12 +268,14 @@ public:
     [[deprecated("use cursor_seek()")]] T *seek(std::int32_t i) noexcept { return cursor_seek(i); }
 
     // ---- Search and sort ----
-    // The elements for which pred(element) holds, found lazily one by one.
+    // The elements for which pred(element) holds, found lazily one by one,
+    // first to last or last to first. No element may be unlinked while the
+    // range is walked.
     template <class P>
         requires std::predicate<P &, const T &>
     matches<P> search(P &&pred, direction dir = direction::forward) noexcept
     {
-        return matches<P>(get(), std::forward<P>(pred), static_cast<std::int32_t>(dir));
+        return matches<P>(get(), std::forward<P>(pred), dir);
     }
 
     // Ascending by a comparison of two `const T &`, anything std::invoke
@@ -427,11 +429,13 @@ private:
     ko_list_node *n_ = nullptr; // null at end()
 };
 
-// The matches of one search, an input range: begin() starts the search
-// (ko_list_search), each ++ finds the next match (ko_list_search_next). The
-// range keeps the predicate (by reference for an lvalue, else by value) and
-// hands the library itself as the key, so any predicate reaches the test:
-// a function, a pointer to one or to a member, a lambda, a std::function.
+// The matches of one search, an input range. Each iterator walks the chain
+// itself, from its own last match, asking the predicate once per element
+// it passes: ranges nest and interleave freely, a range abandoned halfway
+// leaves nothing behind, and the C search state of the list (search_node,
+// search_dir) is never touched. The range keeps the predicate, by reference
+// for an lvalue, else by value, and calls it through std::invoke: a
+// function, a pointer to one or to a member, a lambda, a std::function.
 template <class T> template <class P> class list<T>::matches {
 public:
     class iterator {
@@ -443,9 +447,11 @@ public:
         iterator() noexcept = default;
         T &operator*() const noexcept { return *static_cast<T *>(n_->data); }
         ko_list_node *node() const noexcept { return n_; }
+        // At the end, and for an iterator made empty, it stays there.
         iterator &operator++() noexcept
         {
-            n_ = ko_list_search_next(r_->l_, &test, r_);
+            if (n_ != nullptr)
+                n_ = r_->match_from(r_->step(n_));
             return *this;
         }
         void operator++(int) noexcept { ++*this; }
@@ -455,24 +461,33 @@ public:
         friend class matches;
         iterator(matches *r, ko_list_node *n) noexcept : r_(r), n_(n) {}
         matches *r_ = nullptr;
-        ko_list_node *n_ = nullptr;
+        ko_list_node *n_ = nullptr; // the last match, null at the end
     };
 
-    matches(ko_list *l, P &&pred, std::int32_t dir) noexcept
+    matches(ko_list *l, P &&pred, direction dir) noexcept
         : l_(l), pred_(std::forward<P>(pred)), dir_(dir) {}
-    iterator begin() noexcept { return iterator(this, ko_list_search(l_, &test, this, dir_)); }
+    // Starts a walk from the end the direction says, as the list is now.
+    iterator begin() noexcept
+    {
+        ko_list_node *end = l_ == nullptr ? nullptr : forward() ? l_->first : l_->tail;
+        return iterator(this, match_from(end));
+    }
     std::default_sentinel_t end() const noexcept { return {}; }
 
 private:
-    static std::int32_t test(const void *data, const void *key) noexcept
+    bool forward() const noexcept { return dir_ == direction::forward; }
+    ko_list_node *step(ko_list_node *n) const noexcept { return forward() ? n->next : n->prev; }
+    // The first match at `n` or beyond it, null when there is none.
+    ko_list_node *match_from(ko_list_node *n) noexcept
     {
-        auto *range = static_cast<matches *>(const_cast<void *>(key));
-        return std::invoke(range->pred_, *static_cast<const T *>(data)) ? 0 : 1;
+        while (n != nullptr && !std::invoke(pred_, std::as_const(*static_cast<T *>(n->data))))
+            n = step(n);
+        return n;
     }
 
     ko_list *l_;
     P pred_;
-    std::int32_t dir_;
+    direction dir_;
 };
 
 // Releases every element for which pred(element) holds, asking once per

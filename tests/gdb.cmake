@@ -43,11 +43,11 @@ check(gdb out MATCHES "\n\\$11 = ko_list with 2147483647 nodes \\(chain loops af
 check(gdb out MATCHES "\n\\$12 = ko_list_node linked but not in the chain of its list, data ${pointer}\n")
 check(gdb out MATCHES "\n\\$13 = ko_list with 2147483647 nodes \\(chain unreadable after 2, node 1 has a wrong prev\\), current ${pointer} not in the chain = {\\[0\\] = ${pointer}, \\[1\\] = ${pointer}}\n")
 
-# In frames of the header: the fourth reading's handle, given up to the list;
-# the search's iterator on its first match; the coldest reading's handle.
+# In frames of the header: the fourth reading's handle, given up to the list; the search's
+# iterator on its first match, walking on (begin() walks first); the coldest reading's handle.
 debug(${EXAMPLE_CPP} out ${fourth} "print list" "print list.begin()" "print list.end()" delete
   "tbreak ko_list_node_free" continue up "print *this"
-  "tbreak ko_list_search_next" continue up "print *this"
+  "tbreak match_from" continue "tbreak match_from" continue up "print *this"
   "tbreak ko_list_node_free" continue up "print *this")
 check(gdb out MATCHES "\n\\$1 = ko::list<reading> with 3 nodes, current at 0 = {\\[0\\] = {sensor = \"north[^}]*, celsius = 21}, \\[1\\] = {sensor = \"south[^}]*, celsius = 25}, \\[2\\] = {sensor = \"east[^}]*, celsius = 19}}\n")
 check(gdb out MATCHES "\n\\$2 = {sensor = \"north[^}]*, celsius = 21}\n")
