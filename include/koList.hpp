@@ -90,6 +90,15 @@ private:
     share *s_ = nullptr;
 };
 
+// The default comparison of sort(): `a < b` taken as a "less" whatever type
+// operator< returns. std::less<> would hand on an int (from code older than
+// C++20), which sort() takes as a three-way result: a descending order.
+struct less {
+    template <class U>
+        requires requires(const U &a) { static_cast<bool>(a < a); }
+    bool operator()(const U &a, const U &b) const noexcept { return static_cast<bool>(a < b); }
+};
+
 } // namespace detail
 
 // An unlinked node and its element, owned by the handle, which holds the
@@ -280,15 +289,16 @@ public:
 
     // Ascending by a comparison of two `const T &`, anything std::invoke
     // calls (a lambda, capturing or not, a function or a pointer to one, a
-    // pointer to a member function, a std::function): a `bool` "less" (by
-    // default `<`), or a three-way result (int, <=>) below 0 when the first
-    // goes first. Stable, with at most n*log2(n) comparisons, allocating
-    // nothing: the nodes are relinked, so iterators, node pointers and the
-    // search cursor follow their elements, as in a std::list. The cursor
-    // ends on the first. (ko_list_sort, through get(), moves the elements
-    // between nodes that stay in place instead, with n(n-1)/2 comparisons,
-    // and is not stable.)
-    template <class Cmp = std::less<>>
+    // pointer to a member function, a std::function): a "less", whose result
+    // is a bool once references and const are removed (by default `a < b`,
+    // made a bool whatever operator< returns), or any other result taken as
+    // three-way (int, <=>), below 0 when the first goes first. Stable, with
+    // at most n*log2(n) comparisons, allocating nothing: the nodes are
+    // relinked, so iterators, node pointers and the search cursor follow
+    // their elements, as in a std::list. The cursor ends on the first.
+    // (ko_list_sort, through get(), moves the elements between nodes that
+    // stay in place instead, with n(n-1)/2 comparisons, and is not stable.)
+    template <class Cmp = detail::less>
         requires std::invocable<Cmp &, const T &, const T &>
     void sort(Cmp cmp = {}) noexcept
     {
@@ -375,7 +385,8 @@ private:
     template <class Cmp>
     static bool before(Cmp &cmp, const T &later, const T &earlier) noexcept
     {
-        if constexpr (std::is_same_v<std::invoke_result_t<Cmp &, const T &, const T &>, bool>)
+        using result = std::remove_cvref_t<std::invoke_result_t<Cmp &, const T &, const T &>>;
+        if constexpr (std::is_same_v<result, bool>)
             return std::invoke(cmp, later, earlier);
         else
             return std::invoke(cmp, earlier, later) > 0;

@@ -186,10 +186,11 @@ struct Keyed {
     bool odd() const { return key % 2 != 0; }
     bool less(const Keyed &other) const { return key < other.key; }
     bool operator==(const Keyed &) const = default;
-    bool operator<(const Keyed &other) const { return key < other.key; }
+    int operator<(const Keyed &other) const { return key < other.key; } // as before C++20
 };
 bool even(const Keyed &k) { return k.key % 2 == 0; }
 bool keyed_less(const Keyed &a, const Keyed &b) { return a < b; }
+const bool &less_by_ref(const Keyed &a, const Keyed &b) { static bool r; return r = a < b; }
 
 // Matches found one at a time, each element tested once, the predicate kept
 // by reference or by value, whatever kind of callable it is.
@@ -241,11 +242,11 @@ TEST_F(Wrapper, SearchesLazilyByAnyPredicate)
 
 long heap_requests = 0;
 
-// Every kind of comparison (the default, and a three-way result too wide for
-// 32 bits), on lists of every length up to 40 and a few longer, whose keys
-// repeat: the order of std::stable_sort, in at most n * ceil(log2 n)
-// comparisons, allocating nothing. Nodes are relinked: iterators and the
-// C search cursor follow their elements, and the chain holds both ways.
+// Every kind of comparison (the default over an int operator<, a "less" returning
+// const bool &, a three-way result too wide for 32 bits), on lists of every length up
+// to 40 and a few longer, whose keys repeat: the order of std::stable_sort, in at most
+// n * ceil(log2 n) comparisons, allocating nothing. Nodes are relinked: iterators and the
+// C search cursor follow their elements; the chain holds both ways.
 TEST_F(Wrapper, SortsStablyByAnyComparison)
 {
     long compared = 0;
@@ -265,7 +266,7 @@ TEST_F(Wrapper, SortsStablyByAnyComparison)
             input.push_back({static_cast<int32_t>(random() % 8), i});
         std::vector<Keyed> stable = input;
         std::ranges::stable_sort(stable, {}, &Keyed::key);
-        const auto sorted_by = [&](auto cmp) {
+        const auto sorted_by = [&](auto... cmp) {
             ko::list<Keyed> list;
             for (const Keyed &k : input)
                 list.push_back(k);
@@ -274,7 +275,7 @@ TEST_F(Wrapper, SortsStablyByAnyComparison)
             compared = 0;
             sorting = &list;
             heap::watch([](char kind, const void *, size_t) { heap_requests += kind == 'm'; });
-            list.sort(cmp);
+            list.sort(cmp...);
             heap::watch(nullptr);
             EXPECT_TRUE(n == 0 || (middle->was == n / 2 && list.size() == size_t(n) &&
                                    list.get()->search_node == first &&
@@ -288,7 +289,7 @@ TEST_F(Wrapper, SortsStablyByAnyComparison)
         for (const auto &order :
              {sorted_by(keyed_less), sorted_by(&keyed_less), sorted_by(&Keyed::less),
               sorted_by(std::function<bool(const Keyed &, const Keyed &)>(keyed_less)),
-              sorted_by(ordering), sorted_by(wide), sorted_by(std::less<>{})})
+              sorted_by(ordering), sorted_by(wide), sorted_by(), sorted_by(less_by_ref)})
             EXPECT_EQ(order, stable);
     }
     EXPECT_EQ(heap_requests, 0) << "sorting allocates nothing";
