@@ -292,12 +292,15 @@ public:
     // pointer to a member function, a std::function): a "less", whose result
     // is a bool once references and const are removed (by default `a < b`,
     // made a bool whatever operator< returns), or any other result taken as
-    // three-way (int, <=>), below 0 when the first goes first. Stable, with
-    // at most n*log2(n) comparisons, allocating nothing: the nodes are
-    // relinked, so iterators, node pointers and the search cursor follow
-    // their elements, as in a std::list. The cursor ends on the first.
-    // (ko_list_sort, through get(), moves the elements between nodes that
-    // stay in place instead, with n(n-1)/2 comparisons, and is not stable.)
+    // three-way (int, <=>), below 0 when the first goes first. It must be a
+    // strict weak order; one that is not (a NaN among doubles, say) leaves
+    // every element in the list and the chain whole, in an unspecified
+    // order. Stable, with at most n*log2(n) comparisons, allocating nothing:
+    // the nodes are relinked, so iterators, node pointers and the search
+    // cursor follow their elements, as in a std::list. The cursor ends on
+    // the first. (ko_list_sort, through get(), moves the elements between
+    // nodes that stay in place instead, with n(n-1)/2 comparisons, and is
+    // not stable.)
     template <class Cmp = detail::less>
         requires std::invocable<Cmp &, const T &, const T &>
     void sort(Cmp cmp = {}) noexcept

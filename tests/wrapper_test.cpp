@@ -191,6 +191,7 @@ struct Keyed {
 bool even(const Keyed &k) { return k.key % 2 == 0; }
 bool keyed_less(const Keyed &a, const Keyed &b) { return a < b; }
 const bool &less_by_ref(const Keyed &a, const Keyed &b) { static bool r; return r = a < b; }
+bool coin(const Keyed &, const Keyed &) { static std::minstd_rand r; return r() % 2 != 0; }
 
 // Matches found one at a time, each element tested once, the predicate kept
 // by reference or by value, whatever kind of callable it is.
@@ -246,7 +247,7 @@ long heap_requests = 0;
 // const bool &, a three-way result too wide for 32 bits), on lists of every length up
 // to 40 and a few longer, whose keys repeat: the order of std::stable_sort, in at most
 // n * ceil(log2 n) comparisons, allocating nothing. Nodes are relinked: iterators and the
-// C search cursor follow their elements; the chain holds both ways.
+// C search cursor follow their elements; the chain holds both ways, strict weak order or not.
 TEST_F(Wrapper, SortsStablyByAnyComparison)
 {
     long compared = 0;
@@ -291,6 +292,7 @@ TEST_F(Wrapper, SortsStablyByAnyComparison)
               sorted_by(std::function<bool(const Keyed &, const Keyed &)>(keyed_less)),
               sorted_by(ordering), sorted_by(wide), sorted_by(), sorted_by(less_by_ref)})
             EXPECT_EQ(order, stable);
+        EXPECT_TRUE(std::ranges::is_permutation(sorted_by(coin), input)) << "no strict weak order";
     }
     EXPECT_EQ(heap_requests, 0) << "sorting allocates nothing";
 }
