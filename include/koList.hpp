@@ -158,7 +158,8 @@ public:
     using const_reverse_iterator = std::reverse_iterator<const_iterator>;
 
     // A new empty list; element data comes from `alloc` (else zero-filled
-    // from the heap) and goes back through `release` (else to the heap).
+    // from the heap), aligned for T or refused (see make_node()), and goes
+    // back through `release` (else to the heap).
     explicit list(ko_list_alloc_fn alloc = nullptr, ko_list_free_fn release = nullptr,
                   void *spare = nullptr) noexcept
         : record_(ko_list_new(static_cast<std::int32_t>(sizeof(T)), spare, alloc, release)) {}
@@ -177,7 +178,18 @@ public:
     void clear() noexcept { ko_list_clean(get()); }
 
     // ---- Nodes and linking: false when refused ----
-    node<T> make_node() noexcept { return handle(ko_list_node_new(get())); }
+    // Element data must be aligned for T, as the heap aligns it: data that
+    // an allocator returned misaligned is refused, released at once through
+    // the library (and so through the list's releaser), and nothing is lost.
+    node<T> make_node() noexcept
+    {
+        ko_list_node *n = ko_list_node_new(get());
+        if (n != nullptr && reinterpret_cast<std::uintptr_t>(n->data) % alignof(T) != 0) {
+            ko_list_node_free(n);
+            n = nullptr;
+        }
+        return handle(n);
+    }
     node<T> make_node(const T &value) noexcept
     {
         node<T> n = make_node();
