@@ -197,10 +197,11 @@ public:
             std::memcpy(n.n_->data, &value, sizeof(T));
         return n;
     }
-    // push_front() leaves the cursor where it was, null included. push_back()
-    // is ko_list_add: on an empty list the new element becomes the cursor's,
-    // as it does through insert_after() and insert_before(), the links at
-    // the cursor, which stays on its element otherwise.
+    // push_front() never moves the cursor: on an empty list it stays null.
+    // push_back() is ko_list_add, insert_after() and insert_before() are
+    // ko_list_insert beside the cursor: on an empty list each of these puts
+    // the cursor on the new element, unlike push_front(); on any other list
+    // the cursor stays on its element.
     bool push_front(const T &value) noexcept { return push_front(make_node(value)); }
     bool push_back(const T &value) noexcept { return push_back(make_node(value)); }
     bool insert_after(const T &value) noexcept { return insert_after(make_node(value)); }
