@@ -165,8 +165,8 @@ TEST_F(Wrapper, ChangesAtTheEndsLeaveTheCursors)
     for (int32_t on : {3, 0})
         for (const auto &[op, kept] : changes) {
             Ints l = make({1, 2, 3, 4, 5});
-            const auto iterators = std::views::iota(l.begin(), l.end());
-            const std::vector<Ints::iterator> at(iterators.begin(), iterators.end());
+            std::vector<Ints::iterator> at(5);
+            std::generate(at.begin(), at.end(), [it = l.begin()]() mutable { return it++; });
             EXPECT_TRUE(l.cursor_seek(on - 1) || !l.cursor_prev());
             EXPECT_TRUE(ko_list_search(l.get(), same, &*at[3], 0) && op(l) && contents(l) == kept);
             EXPECT_EQ(l.current() != nullptr ? *l.current() : 0, on);
