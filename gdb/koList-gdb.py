@@ -11,7 +11,8 @@ ko::list<T>. Walks follow `next` from `first` for at most STEPS nodes,
 whatever the records say, and stop at a node met before or memory gdb cannot
 read, so a print comes back quickly from a damaged or huge list; the summary
 says where the chain disagrees with the count, loops, breaks or has a wrong
-`prev`, and when the cursor is off the chain or past the walk. An iterator
+`prev`, when `tail` is not its last node or a node in it is marked unlinked,
+and when the cursor is off the chain or past the walk. An iterator
 prints the element it stands on, or end(); a node handle its element, or that
 it is empty.
 """
@@ -35,10 +36,11 @@ class Chain:
     """The nodes of a ko_list value as pointers, followed by `next` from
     `first`: none twice, at most STEPS, none past memory gdb cannot read.
     `end` says why the walk stopped, `wrong_prev` is the first position whose
-    `prev` is not the node before it, or None."""
+    `prev` is not the node before it, `unlinked` the first whose `attached`
+    says it is not linked, each None when there is none."""
 
     def __init__(self, lst):
-        self.nodes, self.positions, self.wrong_prev = [], {}, None
+        self.nodes, self.positions, self.wrong_prev, self.unlinked = [], {}, None, None
         self.end = self.walk(lst)
 
     def walk(self, lst):
@@ -53,6 +55,8 @@ class Chain:
                 record = node.dereference()
                 if int(record["prev"]) != before and self.wrong_prev is None:
                     self.wrong_prev = len(self.nodes)
+                if not int(record["attached"]) and self.unlinked is None:
+                    self.unlinked = len(self.nodes)
                 self.positions[int(node)] = len(self.nodes)
                 self.nodes.append(node)
                 node, before = record["next"], int(node)
@@ -60,8 +64,9 @@ class Chain:
         except gdb.MemoryError:
             return UNREADABLE
 
-    def faults(self, count):
-        """What the walk found wrong with a list of `count` nodes, in words."""
+    def faults(self, count, tail):
+        """What the walk found wrong with a list of `count` nodes whose
+        `tail` is the node pointer `tail`, in words."""
         walked = len(self.nodes)
         if self.end == ENDS:
             agrees = count == walked
@@ -70,6 +75,14 @@ class Chain:
         faults = [] if agrees else ["chain %s %d" % (self.end, walked)]
         if self.wrong_prev is not None:
             faults.append("node %d has a wrong prev" % self.wrong_prev)
+        if self.unlinked is not None:
+            faults.append("node %d marked unlinked" % self.unlinked)
+        # Only a chain walked to its end has a known last node.
+        last = int(self.nodes[-1]) if self.nodes else 0
+        if self.end == ENDS and int(tail) != last:
+            position = self.position(tail)
+            where = "at %d" % position if position is not None else str(tail)
+            faults.append("tail %s is not the last node" % where)
         return faults
 
     def position(self, node):
@@ -95,7 +108,7 @@ def summary(lst, chain):
     """'3 nodes, current at 1' for a ko_list value and its chain, with what
     the walk found wrong in between: '5 nodes (chain ends after 3), ...'."""
     count = int(lst["nodes"])
-    faults = chain.faults(count)
+    faults = chain.faults(count, lst["tail"])
     counted = "%d nodes" % count + (" (%s)" % ", ".join(faults) if faults else "")
     return "%s, %s" % (counted, cursor(lst["current"], chain))
 
@@ -131,22 +144,26 @@ class ListPrinter:
 
 
 class NodePrinter:
-    """ko_list_node: where it stands in its list, and its data pointer."""
+    """ko_list_node: where it stands in its list, and its data pointer; a
+    node whose `attached` disagrees with its list's chain says so."""
 
     def __init__(self, val):
         self.val = val
 
     def to_string(self):
         node = self.val
-        if not int(node["attached"]):
-            where = "unlinked"
-        elif node.address is None:
-            where = "linked"
+        linked = int(node["attached"])
+        if node.address is None:
+            where = "linked" if linked else "unlinked"
         else:
             chain = Chain(node["list"].dereference())
             position = chain.position(node.address)
-            where = ("at position %d" % position if position is not None
-                     else "linked but %s of its list" % chain.absence())
+            if not linked:
+                where = ("unlinked" if position is None
+                         else "marked unlinked but at position %d of its list" % position)
+            else:
+                where = ("at position %d" % position if position is not None
+                         else "linked but %s of its list" % chain.absence())
         return "ko_list_node %s, data %s" % (where, node["data"])
 
 

@@ -12,8 +12,8 @@
 // list record, which the last of them frees: a handle may outlive its list.
 // Iterators leave the list's cursor alone; the cursor operations move it.
 // An iterator stays on its element, also through sort(), which relinks
-// nodes. A search keeps its state in the list: one search at a time per
-// list, and no unlinking while walking it.
+// nodes. Searches keep their state in their own iterators: any number may
+// run at once on one list, but no element may be unlinked while they walk.
 #ifndef KOLIST_HPP
 #define KOLIST_HPP
 
@@ -90,6 +90,15 @@ private:
     share *s_ = nullptr;
 };
 
+// The default comparison of sort(): `a < b` taken as a "less" whatever type
+// operator< returns. std::less<> would hand on an int (from code older than
+// C++20), which sort() takes as a three-way result: a descending order.
+struct less {
+    template <class U>
+        requires requires(const U &a) { static_cast<bool>(a < a); }
+    bool operator()(const U &a, const U &b) const noexcept { return static_cast<bool>(a < b); }
+};
+
 } // namespace detail
 
 // An unlinked node and its element, owned by the handle, which holds the
@@ -149,7 +158,8 @@ public:
     using const_reverse_iterator = std::reverse_iterator<const_iterator>;
 
     // A new empty list; element data comes from `alloc` (else zero-filled
-    // from the heap) and goes back through `release` (else to the heap).
+    // from the heap), aligned for T or refused (see make_node()), and goes
+    // back through `release` (else to the heap).
     explicit list(ko_list_alloc_fn alloc = nullptr, ko_list_free_fn release = nullptr,
                   void *spare = nullptr) noexcept
         : record_(ko_list_new(static_cast<std::int32_t>(sizeof(T)), spare, alloc, release)) {}
@@ -160,12 +170,26 @@ public:
 
     explicit operator bool() const noexcept { return get() != nullptr; }
     ko_list *get() const noexcept { return record_.list(); }
-    std::int32_t size() const noexcept { return ko_list_get_nodes(get()); }
+    std::size_t size() const noexcept
+    {
+        return static_cast<std::size_t>(ko_list_get_nodes(get()));
+    }
     bool empty() const noexcept { return head() == nullptr; }
     void clear() noexcept { ko_list_clean(get()); }
 
     // ---- Nodes and linking: false when refused ----
-    node<T> make_node() noexcept { return handle(ko_list_node_new(get())); }
+    // Element data must be aligned for T, as the heap aligns it: data that
+    // an allocator returned misaligned is refused, released at once through
+    // the library (and so through the list's releaser), and nothing is lost.
+    node<T> make_node() noexcept
+    {
+        ko_list_node *n = ko_list_node_new(get());
+        if (n != nullptr && reinterpret_cast<std::uintptr_t>(n->data) % alignof(T) != 0) {
+            ko_list_node_free(n);
+            n = nullptr;
+        }
+        return handle(n);
+    }
     node<T> make_node(const T &value) noexcept
     {
         node<T> n = make_node();
@@ -173,12 +197,40 @@ public:
             std::memcpy(n.n_->data, &value, sizeof(T));
         return n;
     }
+    // push_front() never moves the cursor: on an empty list it stays null.
+    // push_back() is ko_list_add, insert_after() and insert_before() are
+    // ko_list_insert beside the cursor: on an empty list each of these puts
+    // the cursor on the new element, unlike push_front(); on any other list
+    // the cursor stays on its element.
+    bool push_front(const T &value) noexcept { return push_front(make_node(value)); }
     bool push_back(const T &value) noexcept { return push_back(make_node(value)); }
     bool insert_after(const T &value) noexcept { return insert_after(make_node(value)); }
     bool insert_before(const T &value) noexcept { return insert_before(make_node(value)); }
+    bool push_front(node<T> &&n) noexcept
+    {
+        // Before the first element, through the cursor, which goes back.
+        ko_list_node *cursor = ko_list_get_current(get());
+        ko_list_get_first(get());
+        bool linked = link(n, KO_LIST_INSERT_BEFORE);
+        put_cursor(cursor);
+        return linked;
+    }
     bool push_back(node<T> &&n) noexcept { return link(n, -1); }
     bool insert_after(node<T> &&n) noexcept { return link(n, KO_LIST_INSERT_AFTER); }
     bool insert_before(node<T> &&n) noexcept { return link(n, KO_LIST_INSERT_BEFORE); }
+
+    // ---- The ends, not moving the cursor ----
+    // front() and back() are the first and the last element, null when the
+    // list is empty. pop_front() and pop_back() release them, false when it
+    // is empty; the cursors move only off the element released, as
+    // ko_list_node_detach moves them: the cursor to its successor (null
+    // after the last), the C search's last match to its neighbour.
+    T *front() noexcept { return data(head()); }
+    T *back() noexcept { return data(tail()); }
+    const T *front() const noexcept { return data(head()); }
+    const T *back() const noexcept { return data(tail()); }
+    bool pop_front() noexcept { return static_cast<bool>(detach(begin())); }
+    bool pop_back() noexcept { return static_cast<bool>(detach(iterator(get(), tail()))); }
 
     // Unlinks the element at `it` into a handle; empty for end() or a node
     // of another list. erase() releases it and returns its successor.
@@ -204,44 +256,65 @@ public:
     const_reverse_iterator rend() const noexcept { return const_reverse_iterator(begin()); }
 
     // ---- The cursor: each returns the element it lands on, or null ----
+    // Every name says "cursor": these move the list's cursor, where front(),
+    // back() and the iterators only read.
     T *current() noexcept { return data(ko_list_get_current(get())); }
-    T *first() noexcept { return data(ko_list_get_first(get())); }
-    T *last() noexcept { return data(ko_list_get_tail(get())); }
-    T *next() noexcept { return data(ko_list_get_next(get())); }
-    T *prev() noexcept { return data(ko_list_get_prev(get())); }
-    T *seek(std::int32_t position) noexcept { return data(ko_list_get_pos(get(), position)); }
+    T *cursor_first() noexcept { return data(ko_list_get_first(get())); }
+    T *cursor_last() noexcept { return data(ko_list_get_tail(get())); }
+    T *cursor_next() noexcept { return data(ko_list_get_next(get())); }
+    T *cursor_prev() noexcept { return data(ko_list_get_prev(get())); }
+    T *cursor_seek(std::int32_t position) noexcept
+    {
+        return data(ko_list_get_pos(get(), position));
+    }
     bool move(std::int32_t count) noexcept { return done(ko_list_move_current(get(), count)); }
     bool set_cursor(const_iterator it) noexcept { return done(ko_list_set_current(get(), it.n_)); }
     iterator cursor() noexcept { return iterator(get(), ko_list_get_current(get())); }
-    // Where `it` stands from the first element; size() for end() or a node
-    // of another list. remove_current() releases the element at the cursor,
-    // which moves on to its successor.
+    // Where `it` stands from the first element, as cursor positions count;
+    // the element count for end() or a node of another list.
+    // remove_current() releases the element at the cursor, which moves on to
+    // its successor.
     std::int32_t position(const_iterator it) const noexcept
     {
-        return it.n_ != nullptr && get() != nullptr ? ko_list_get_node_pos(get(), it.n_) : size();
+        return it.n_ != nullptr && get() != nullptr ? ko_list_get_node_pos(get(), it.n_)
+                                                    : ko_list_get_nodes(get());
     }
     void remove_current() noexcept { ko_list_remove(get()); }
 
+    // The cursor operations' former names, read too easily as front() and
+    // back() or as an iterator's steps; they go in the next release.
+    [[deprecated("use cursor_first()")]] T *first() noexcept { return cursor_first(); }
+    [[deprecated("use cursor_last()")]] T *last() noexcept { return cursor_last(); }
+    [[deprecated("use cursor_next()")]] T *next() noexcept { return cursor_next(); }
+    [[deprecated("use cursor_prev()")]] T *prev() noexcept { return cursor_prev(); }
+    [[deprecated("use cursor_seek()")]] T *seek(std::int32_t i) noexcept { return cursor_seek(i); }
+
     // ---- Search and sort ----
-    // The elements for which pred(element) holds, found lazily one by one.
+    // The elements for which pred(element) holds, found lazily one by one,
+    // first to last or last to first. No element may be unlinked while the
+    // range is walked.
     template <class P>
         requires std::predicate<P &, const T &>
     matches<P> search(P &&pred, direction dir = direction::forward) noexcept
     {
-        return matches<P>(get(), std::forward<P>(pred), static_cast<std::int32_t>(dir));
+        return matches<P>(get(), std::forward<P>(pred), dir);
     }
 
     // Ascending by a comparison of two `const T &`, anything std::invoke
     // calls (a lambda, capturing or not, a function or a pointer to one, a
-    // pointer to a member function, a std::function): a `bool` "less" (by
-    // default `<`), or a three-way result (int, <=>) below 0 when the first
-    // goes first. Stable, with at most n*log2(n) comparisons, allocating
-    // nothing: the nodes are relinked, so iterators, node pointers and the
-    // search cursor follow their elements, as in a std::list. The cursor
-    // ends on the first. (ko_list_sort, through get(), moves the elements
-    // between nodes that stay in place instead, with n(n-1)/2 comparisons,
-    // and is not stable.)
-    template <class Cmp = std::less<>>
+    // pointer to a member function, a std::function): a "less", whose result
+    // is a bool once references and const are removed (by default `a < b`,
+    // made a bool whatever operator< returns), or any other result taken as
+    // three-way (int, <=>), below 0 when the first goes first. It must be a
+    // strict weak order; one that is not (a NaN among doubles, say) leaves
+    // every element in the list and the chain whole, in an unspecified
+    // order. Stable, with at most n*log2(n) comparisons, allocating nothing:
+    // the nodes are relinked, so iterators, node pointers and the search
+    // cursor follow their elements, as in a std::list. The cursor ends on
+    // the first. (ko_list_sort, through get(), moves the elements between
+    // nodes that stay in place instead, with n(n-1)/2 comparisons, and is
+    // not stable.)
+    template <class Cmp = detail::less>
         requires std::invocable<Cmp &, const T &, const T &>
     void sort(Cmp cmp = {}) noexcept
     {
@@ -269,6 +342,7 @@ private:
     static bool done(std::int32_t status) noexcept { return status == 0; }
     static T *data(ko_list_node *n) noexcept { return n ? static_cast<T *>(n->data) : nullptr; }
     ko_list_node *head() const noexcept { return get() != nullptr ? get()->first : nullptr; }
+    ko_list_node *tail() const noexcept { return get() != nullptr ? get()->tail : nullptr; }
     node<T> handle(ko_list_node *n) const noexcept { return n ? node<T>(n, record_) : node<T>(); }
 
     // Links the handle's node at the tail (where < 0) or at the cursor; the
@@ -281,6 +355,18 @@ private:
         if (linked)
             n.release();
         return linked;
+    }
+
+    // Puts the cursor back on `at`, a node linked in the list, or for null
+    // one step past the last node, where the cursor is null.
+    void put_cursor(ko_list_node *at) noexcept
+    {
+        if (at != nullptr) {
+            ko_list_set_current(get(), at);
+        } else {
+            ko_list_get_tail(get());
+            ko_list_get_next(get());
+        }
     }
 
     // A stretch of the chain: its first node and its length.
@@ -315,7 +401,8 @@ private:
     template <class Cmp>
     static bool before(Cmp &cmp, const T &later, const T &earlier) noexcept
     {
-        if constexpr (std::is_same_v<std::invoke_result_t<Cmp &, const T &, const T &>, bool>)
+        using result = std::remove_cvref_t<std::invoke_result_t<Cmp &, const T &, const T &>>;
+        if constexpr (std::is_same_v<result, bool>)
             return std::invoke(cmp, later, earlier);
         else
             return std::invoke(cmp, earlier, later) > 0;
@@ -369,11 +456,13 @@ private:
     ko_list_node *n_ = nullptr; // null at end()
 };
 
-// The matches of one search, an input range: begin() starts the search
-// (ko_list_search), each ++ finds the next match (ko_list_search_next). The
-// range keeps the predicate (by reference for an lvalue, else by value) and
-// hands the library itself as the key, so any predicate reaches the test:
-// a function, a pointer to one or to a member, a lambda, a std::function.
+// The matches of one search, an input range. Each iterator walks the chain
+// itself, from its own last match, asking the predicate once per element
+// it passes: ranges nest and interleave freely, a range abandoned halfway
+// leaves nothing behind, and the C search state of the list (search_node,
+// search_dir) is never touched. The range keeps the predicate, by reference
+// for an lvalue, else by value, and calls it through std::invoke: a
+// function, a pointer to one or to a member, a lambda, a std::function.
 template <class T> template <class P> class list<T>::matches {
 public:
     class iterator {
@@ -385,9 +474,11 @@ public:
         iterator() noexcept = default;
         T &operator*() const noexcept { return *static_cast<T *>(n_->data); }
         ko_list_node *node() const noexcept { return n_; }
+        // At the end, and for an iterator made empty, it stays there.
         iterator &operator++() noexcept
         {
-            n_ = ko_list_search_next(r_->l_, &test, r_);
+            if (n_ != nullptr)
+                n_ = r_->match_from(r_->step(n_));
             return *this;
         }
         void operator++(int) noexcept { ++*this; }
@@ -397,25 +488,54 @@ public:
         friend class matches;
         iterator(matches *r, ko_list_node *n) noexcept : r_(r), n_(n) {}
         matches *r_ = nullptr;
-        ko_list_node *n_ = nullptr;
+        ko_list_node *n_ = nullptr; // the last match, null at the end
     };
 
-    matches(ko_list *l, P &&pred, std::int32_t dir) noexcept
+    matches(ko_list *l, P &&pred, direction dir) noexcept
         : l_(l), pred_(std::forward<P>(pred)), dir_(dir) {}
-    iterator begin() noexcept { return iterator(this, ko_list_search(l_, &test, this, dir_)); }
+    // Starts a walk from the end the direction says, as the list is now.
+    iterator begin() noexcept
+    {
+        ko_list_node *end = l_ == nullptr ? nullptr : forward() ? l_->first : l_->tail;
+        return iterator(this, match_from(end));
+    }
     std::default_sentinel_t end() const noexcept { return {}; }
 
 private:
-    static std::int32_t test(const void *data, const void *key) noexcept
+    bool forward() const noexcept { return dir_ == direction::forward; }
+    ko_list_node *step(ko_list_node *n) const noexcept { return forward() ? n->next : n->prev; }
+    // The first match at `n` or beyond it, null when there is none.
+    ko_list_node *match_from(ko_list_node *n) noexcept
     {
-        auto *range = static_cast<matches *>(const_cast<void *>(key));
-        return std::invoke(range->pred_, *static_cast<const T *>(data)) ? 0 : 1;
+        while (n != nullptr && !std::invoke(pred_, std::as_const(*static_cast<T *>(n->data))))
+            n = step(n);
+        return n;
     }
 
     ko_list *l_;
     P pred_;
-    std::int32_t dir_;
+    direction dir_;
 };
+
+// Releases every element for which pred(element) holds, asking once per
+// element, first to last; returns how many went. Found by argument-dependent
+// lookup, so `using std::erase_if; erase_if(list, pred)` reaches it too. The
+// cursors move only off the elements released, as pop_front() says.
+template <class T, class P>
+    requires std::predicate<P &, const T &>
+std::size_t erase_if(list<T> &l, P pred) noexcept
+{
+    std::size_t erased = 0;
+    for (auto it = l.begin(); it != l.end();) {
+        if (std::invoke(pred, std::as_const(*it))) {
+            it = l.erase(it);
+            erased++;
+        } else {
+            ++it;
+        }
+    }
+    return erased;
+}
 
 } // namespace ko
 

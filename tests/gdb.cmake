@@ -23,7 +23,9 @@ set(fourth start "break ko_list_add" "ignore 2 3" continue "frame function main"
 set(pointer "0x[0-9a-f]+")
 debug(${EXAMPLE} out ${fourth} "print *list" "print list->first->next->data" "print *list->tail"
   "print *node" "print ko_list_get_pos(list, 2)" "print *list" "print ko_list_get_next(list)"
-  "print *list" "set var list->nodes = 2" "print *list"
+  "print *list" "set var $n = list->first->next" "set var list->tail = list->first"
+  "set var $n->attached = 0" "print *list" "print *$n" "set var list->tail = 0" "print *list"
+  "set var list->tail = $n->next" "set var $n->attached = 1" "set var list->nodes = 2" "print *list"
   "set var list->nodes = 2147483647" "set var list->current = node" "print *list"
   "set var list->tail->next = list->first" "print *list"
   "set var node->attached = 1" "print *node"
@@ -35,19 +37,20 @@ check(gdb out MATCHES "\n\\$3 = ko_list_node at position 2, data ${pointer}\n")
 check(gdb out MATCHES "\n\\$4 = ko_list_node unlinked, data ${pointer}\n")
 check(gdb out MATCHES "\n\\$6 = ko_list with 3 nodes, current at 2 = {")
 check(gdb out MATCHES "\n\\$8 = ko_list with 3 nodes, no current node = {")
-# Damaged: a count short of the chain, then past it with the cursor on the
-# fourth node, a loop, the fourth marked linked, a bad next after a wrong prev.
-check(gdb out MATCHES "\n\\$9 = ko_list with 2 nodes \\(chain ends after 3\\), no current node = {")
-check(gdb out MATCHES "\n\\$10 = ko_list with 2147483647 nodes \\(chain ends after 3\\), current ${pointer} not in the chain = {")
-check(gdb out MATCHES "\n\\$11 = ko_list with 2147483647 nodes \\(chain loops after 3\\), current ${pointer} not in the chain = {\\[0\\] = ${pointer}, \\[1\\] = ${pointer}, \\[2\\] = ${pointer}}\n")
-check(gdb out MATCHES "\n\\$12 = ko_list_node linked but not in the chain of its list, data ${pointer}\n")
-check(gdb out MATCHES "\n\\$13 = ko_list with 2147483647 nodes \\(chain unreadable after 2, node 1 has a wrong prev\\), current ${pointer} not in the chain = {\\[0\\] = ${pointer}, \\[1\\] = ${pointer}}\n")
+# Damaged: node 1 marked unlinked, the tail on node 0, then null; mended, a count short of the
+# chain, past it with the cursor on the fourth node, a loop, that node marked linked, a wrong prev.
+check(gdb out MATCHES "\n\\$9 = ko_list with 3 nodes \\(node 1 marked unlinked, tail at 0 is not the last node\\), no current node = {[^\n]*}\n\\$10 = ko_list_node marked unlinked but at position 1 of its list, data ${pointer}\n\\$11 = ko_list with 3 nodes \\(node 1 marked unlinked, tail 0x0 is not the last node\\), no current node = {")
+check(gdb out MATCHES "\n\\$12 = ko_list with 2 nodes \\(chain ends after 3\\), no current node = {")
+check(gdb out MATCHES "\n\\$13 = ko_list with 2147483647 nodes \\(chain ends after 3\\), current ${pointer} not in the chain = {")
+check(gdb out MATCHES "\n\\$14 = ko_list with 2147483647 nodes \\(chain loops after 3\\), current ${pointer} not in the chain = {\\[0\\] = ${pointer}, \\[1\\] = ${pointer}, \\[2\\] = ${pointer}}\n")
+check(gdb out MATCHES "\n\\$15 = ko_list_node linked but not in the chain of its list, data ${pointer}\n")
+check(gdb out MATCHES "\n\\$16 = ko_list with 2147483647 nodes \\(chain unreadable after 2, node 1 has a wrong prev\\), current ${pointer} not in the chain = {\\[0\\] = ${pointer}, \\[1\\] = ${pointer}}\n")
 
-# In frames of the header: the fourth reading's handle, given up to the list;
-# the search's iterator on its first match; the coldest reading's handle.
+# In frames of the header: the fourth reading's handle, given up to the list; the search's
+# iterator on its first match, walking on (begin() walks first); the coldest reading's handle.
 debug(${EXAMPLE_CPP} out ${fourth} "print list" "print list.begin()" "print list.end()" delete
   "tbreak ko_list_node_free" continue up "print *this"
-  "tbreak ko_list_search_next" continue up "print *this"
+  "tbreak match_from" continue "tbreak match_from" continue up "print *this"
   "tbreak ko_list_node_free" continue up "print *this")
 check(gdb out MATCHES "\n\\$1 = ko::list<reading> with 3 nodes, current at 0 = {\\[0\\] = {sensor = \"north[^}]*, celsius = 21}, \\[1\\] = {sensor = \"south[^}]*, celsius = 25}, \\[2\\] = {sensor = \"east[^}]*, celsius = 19}}\n")
 check(gdb out MATCHES "\n\\$2 = {sensor = \"north[^}]*, celsius = 21}\n")

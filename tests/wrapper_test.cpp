@@ -19,6 +19,7 @@ namespace {
 using Wrapper = Balanced;
 using Ints = ko::list<int32_t>;
 using Vec = std::vector<int32_t>;
+using std::erase_if; // as generic code does: ko::erase_if comes by argument-dependent lookup
 using Matches = decltype(std::declval<Ints &>().search([](int32_t) { return true; }));
 
 static_assert(std::ranges::bidirectional_range<Ints> &&
@@ -44,6 +45,9 @@ Ints make(std::initializer_list<int32_t> elements)
 
 Vec contents(const Ints &list) { return {list.begin(), list.end()}; }
 
+int32_t same(const void *a, const void *b) { return std::memcmp(a, b, sizeof(int32_t)); }
+void *misaligned(int32_t size) { return static_cast<char *>(std::malloc(size_t(size) + 8)) + 4; }
+int32_t release_misaligned(void *data) { return std::free(static_cast<char *>(data) - 4), 0; }
 int released = 0;
 int32_t release(void *data) { return released++, std::free(data), 0; }
 
@@ -105,17 +109,18 @@ TEST_F(Wrapper, RefusalIsANullOrFalseResult)
         heap::refuse_nth(nth);
         Ints none;
         EXPECT_FALSE(none) << nth;
-        EXPECT_FALSE(none.push_back(1) || none.make_node() || none.first());
+        EXPECT_FALSE(none.push_back(1) || none.push_front(1) || none.make_node() ||
+                     none.cursor_first() || none.front() || none.pop_front() || none.pop_back());
         EXPECT_TRUE(none.empty() && none.begin() == none.end());
         EXPECT_EQ(none.position(list.begin()), 0);
         EXPECT_EQ(none.search([](int32_t) { return true; }).begin(), std::default_sentinel);
     }
-    for (long nth : {1, 2}) { // the node record, then its data
-        heap::refuse_nth(nth);
-        EXPECT_FALSE(list.push_back(2)) << nth;
-    }
-    list.next(); // past the tail: no cursor to insert at, nor to move
+    for (long nth : {1, 2}) // the node record, then its data
+        EXPECT_FALSE((heap::refuse_nth(nth), list.push_back(2))) << nth;
+    list.cursor_next(); // past the tail: no cursor to insert at, nor to move
     EXPECT_FALSE(list.insert_after(3) || list.insert_before(3) || list.move(1));
+    ko::list<double> skewed(misaligned, release_misaligned); // for a double
+    EXPECT_FALSE(skewed.make_node() || skewed.push_back(1) || skewed.push_front(1)) << "no leak";
     EXPECT_EQ(contents(list), Vec{1});
 }
 
@@ -123,7 +128,7 @@ TEST_F(Wrapper, IteratesAndMovesTheCursor)
 {
     Ints list = make({3, 1, 4});
     const Ints &view = list;
-    list.seek(1);
+    list.cursor_seek(1);
     for (int32_t &element : list)
         element *= 10;
     EXPECT_EQ(Vec(view.rbegin(), view.rend()), (Vec{40, 10, 30}));
@@ -131,8 +136,9 @@ TEST_F(Wrapper, IteratesAndMovesTheCursor)
     EXPECT_EQ(list.position(view.end()), 3);
     EXPECT_EQ(*list.current(), 10) << "iterating left the cursor where it was";
     const std::pair<int32_t *, int32_t> landed[] = { // where each lands; -1 for nowhere
-        {list.last(), 40}, {list.next(), -1}, {list.prev(), -1}, {list.first(), 30},
-        {list.seek(5), -1}, {(list.move(5), list.current()), 40}, {list.prev(), 10}};
+        {list.cursor_last(), 40}, {list.cursor_next(), -1}, {list.cursor_prev(), -1},
+        {list.cursor_first(), 30}, {list.cursor_seek(5), -1},
+        {(list.move(5), list.current()), 40}, {list.cursor_prev(), 10}};
     for (size_t i = 0; i < std::size(landed); i++)
         EXPECT_EQ(landed[i].first != nullptr ? *landed[i].first : -1, landed[i].second) << i;
     EXPECT_TRUE(list.move(0) && list.move(-9) && list.current() == &*list.begin() && list.move(1));
@@ -146,6 +152,34 @@ TEST_F(Wrapper, IteratesAndMovesTheCursor)
     EXPECT_EQ(contents(list), (Vec{30, 5, 10, 40}));
 }
 
+// Each change at an end and erase_if(), from the cursor on the 3 and from
+// none, leave the cursors (the C search's on the 4) and iterators in place.
+TEST_F(Wrapper, ChangesAtTheEndsLeaveTheCursors)
+{
+    const std::pair<bool (*)(Ints &), Vec> changes[] = {
+        {[](Ints &l) { return l.push_front(l.make_node(0)); }, {0, 1, 2, 3, 4, 5}},
+        {[](Ints &l) { return *l.front() == 1 && l.pop_front(); }, {2, 3, 4, 5}},
+        {[](Ints &l) { return *std::as_const(l).back() == 5 && l.pop_back(); }, {1, 2, 3, 4}},
+        {[](Ints &l) { return erase_if(l, [n = 0](int) mutable { return n++ % 3 == 1; }) == 2; },
+         {1, 3, 4}}};
+    for (int32_t on : {3, 0})
+        for (const auto &[op, kept] : changes) {
+            Ints l = make({1, 2, 3, 4, 5});
+            std::vector<Ints::iterator> at(5);
+            std::generate(at.begin(), at.end(), [it = l.begin()]() mutable { return it++; });
+            EXPECT_TRUE(l.cursor_seek(on - 1) || !l.cursor_prev());
+            EXPECT_TRUE(ko_list_search(l.get(), same, &*at[3], 0) && op(l) && contents(l) == kept);
+            EXPECT_EQ(l.current() != nullptr ? *l.current() : 0, on);
+            EXPECT_EQ(l.get()->search_node, at[3].node());
+            for (int32_t v : kept)
+                EXPECT_TRUE(v == 0 || *at[size_t(v) - 1] == v);
+        }
+    Ints a = make({1, 2}), b;
+    EXPECT_TRUE(a.pop_front() && *a.current() == 2 && a.pop_back() && !a.current());
+    EXPECT_TRUE(b.push_front(2) && !b.current() && b.push_front(1) && *b.back() == 2);
+    EXPECT_TRUE(!erase_if(a, std::identity()) && erase_if(b, std::identity()) == 2 && b.empty());
+}
+
 // A key, and where the element stood: what predicates and comparisons see.
 struct Keyed {
     int32_t key;
@@ -153,10 +187,12 @@ struct Keyed {
     bool odd() const { return key % 2 != 0; }
     bool less(const Keyed &other) const { return key < other.key; }
     bool operator==(const Keyed &) const = default;
-    bool operator<(const Keyed &other) const { return key < other.key; }
+    int operator<(const Keyed &other) const { return key < other.key; } // as before C++20
 };
 bool even(const Keyed &k) { return k.key % 2 == 0; }
 bool keyed_less(const Keyed &a, const Keyed &b) { return a < b; }
+const bool &less_by_ref(const Keyed &a, const Keyed &b) { static bool r; return r = a < b; }
+bool coin(const Keyed &, const Keyed &) { static std::minstd_rand r; return r() % 2 != 0; }
 
 // Matches found one at a time, each element tested once, the predicate kept
 // by reference or by value, whatever kind of callable it is.
@@ -164,8 +200,8 @@ TEST_F(Wrapper, SearchesLazilyByAnyPredicate)
 {
     ko::list<Keyed> cells;
     for (int32_t v : {4, 7, 6, 9, 8})
-        ASSERT_TRUE(cells.push_back(Keyed{v, cells.size()}));
-    cells.seek(1);
+        ASSERT_TRUE(cells.push_back(Keyed{v, static_cast<int32_t>(cells.size())}));
+    cells.cursor_seek(1);
     auto found = [&cells](auto &&pred, ko::direction dir = ko::direction::forward) {
         Vec values;
         for (const Keyed &c : cells.search(std::forward<decltype(pred)>(pred), dir))
@@ -188,10 +224,19 @@ TEST_F(Wrapper, SearchesLazilyByAnyPredicate)
     EXPECT_EQ(found(every_other()), evens) << "a mutable lambda, by value";
     EXPECT_EQ(found(counting), evens) << "a mutable lambda, by reference";
     EXPECT_EQ(found(counting), (Vec{7, 9})) << "it went on counting";
-    int32_t below = 7;
-    auto small = cells.search([below](const Keyed &c) { return c.key < below; });
+    Vec pairs, expected; // nested searches against nested std::find_if loops
+    for (const Keyed &a : cells.search(even))
+        for (const Keyed &b : cells.search(big, ko::direction::backward))
+            pairs.push_back(a.key * 10 + b.key);
+    for (auto a = cells.begin(); (a = std::find_if(a, cells.end(), even)) != cells.end(); a++)
+        for (auto b = cells.rbegin(); (b = std::find_if(b, cells.rend(), big)) != cells.rend(); b++)
+            expected.push_back(a->key * 10 + b->key);
+    EXPECT_EQ(pairs, expected);
+    auto small = cells.search([below = 7](const Keyed &c) { return c.key < below; });
     auto it = small.begin();
     EXPECT_EQ(it.node(), cells.begin().node());
+    EXPECT_EQ((++cells.search(&Keyed::odd).begin()).node(), std::prev(cells.end(), 2).node())
+        << "another range started and left halfway";
     EXPECT_EQ((it++, it.node()), std::next(cells.begin(), 2).node()) << "found on demand";
     EXPECT_EQ(++it, std::default_sentinel);
     EXPECT_EQ(cells.current()->key, 7) << "no search moves the cursor";
@@ -199,18 +244,18 @@ TEST_F(Wrapper, SearchesLazilyByAnyPredicate)
 
 long heap_requests = 0;
 
-// Every kind of comparison (the default, and a three-way result too wide for
-// 32 bits), on lists of every length up to 40 and a few longer, whose keys
-// repeat: the order of std::stable_sort, in at most n * ceil(log2 n)
-// comparisons, allocating nothing. Nodes are relinked: iterators and the
-// search cursor follow their elements, and the chain holds both ways.
+// Every kind of comparison (the default over an int operator<, a "less" returning
+// const bool &, a three-way result too wide for 32 bits), on lists of every length up
+// to 40 and a few longer, whose keys repeat: the order of std::stable_sort, in at most
+// n * ceil(log2 n) comparisons, allocating nothing. Nodes are relinked: iterators and the
+// C search cursor follow their elements; the chain holds both ways, strict weak order or not.
 TEST_F(Wrapper, SortsStablyByAnyComparison)
 {
     long compared = 0;
     ko::list<Keyed> *sorting = nullptr;
     const auto counted = [&](const Keyed &a, const Keyed &b) { // reads the list, moves its cursor
-        EXPECT_EQ(sorting->position(std::prev(sorting->end())), sorting->size() - 1);
-        sorting->seek(static_cast<int32_t>(compared++ % sorting->size()));
+        EXPECT_EQ(size_t(sorting->position(std::prev(sorting->end())) + 1), sorting->size());
+        sorting->cursor_seek(static_cast<int32_t>(size_t(compared++) % sorting->size()));
         return a.key < b.key;
     };
     const auto ordering = [](const Keyed &a, const Keyed &b) { return a.key <=> b.key; };
@@ -223,19 +268,19 @@ TEST_F(Wrapper, SortsStablyByAnyComparison)
             input.push_back({static_cast<int32_t>(random() % 8), i});
         std::vector<Keyed> stable = input;
         std::ranges::stable_sort(stable, {}, &Keyed::key);
-        const auto sorted_by = [&](auto cmp) {
+        const auto sorted_by = [&](auto... cmp) {
             ko::list<Keyed> list;
             for (const Keyed &k : input)
                 list.push_back(k);
             const auto middle = std::next(list.begin(), n / 2);
-            auto first = list.search([](const Keyed &k) { return k.was == 0; }).begin();
+            const ko_list_node *first = ko_list_search(list.get(), same, input.data(), 0); // was 0
             compared = 0;
             sorting = &list;
             heap::watch([](char kind, const void *, size_t) { heap_requests += kind == 'm'; });
-            list.sort(cmp);
+            list.sort(cmp...);
             heap::watch(nullptr);
-            EXPECT_TRUE(n == 0 || (middle->was == n / 2 && list.size() == n &&
-                                   list.get()->search_node == first.node() &&
+            EXPECT_TRUE(n == 0 || (middle->was == n / 2 && list.size() == size_t(n) &&
+                                   list.get()->search_node == first &&
                                    list.current() == &*list.begin()));
             std::vector<Keyed> order(list.begin(), list.end());
             EXPECT_TRUE(std::equal(list.rbegin(), list.rend(), order.rbegin()));
@@ -246,8 +291,9 @@ TEST_F(Wrapper, SortsStablyByAnyComparison)
         for (const auto &order :
              {sorted_by(keyed_less), sorted_by(&keyed_less), sorted_by(&Keyed::less),
               sorted_by(std::function<bool(const Keyed &, const Keyed &)>(keyed_less)),
-              sorted_by(ordering), sorted_by(wide), sorted_by(std::less<>{})})
+              sorted_by(ordering), sorted_by(wide), sorted_by(), sorted_by(less_by_ref)})
             EXPECT_EQ(order, stable);
+        EXPECT_TRUE(std::ranges::is_permutation(sorted_by(coin), input)) << "no strict weak order";
     }
     EXPECT_EQ(heap_requests, 0) << "sorting allocates nothing";
 }
