@@ -443,7 +443,12 @@ public:
     ko_list_node *node() const noexcept { return n_; }
 
     iter &operator++() noexcept { n_ = n_->next; return *this; }
-    iter &operator--() noexcept { n_ = n_ != nullptr ? n_->prev : l_->tail; return *this; }
+    // From end() to the last element; a list whose record was refused has none.
+    iter &operator--() noexcept
+    {
+        n_ = n_ != nullptr ? n_->prev : l_ != nullptr ? l_->tail : nullptr;
+        return *this;
+    }
     iter operator++(int) noexcept { iter was = *this; ++*this; return was; }
     iter operator--(int) noexcept { iter was = *this; --*this; return was; }
     friend bool operator==(const iter &, const iter &) noexcept = default;
@@ -493,11 +498,14 @@ public:
 
     matches(ko_list *l, P &&pred, direction dir) noexcept
         : l_(l), pred_(std::forward<P>(pred)), dir_(dir) {}
-    // Starts a walk from the end the direction says, as the list is now.
+    // Starts a walk from the end the direction says, as the list is now; a
+    // direction that is neither, like ko_list_search, finds nothing.
     iterator begin() noexcept
     {
-        ko_list_node *end = l_ == nullptr ? nullptr : forward() ? l_->first : l_->tail;
-        return iterator(this, match_from(end));
+        ko_list_node *from = nullptr;
+        if (l_ != nullptr && (forward() || dir_ == direction::backward))
+            from = forward() ? l_->first : l_->tail;
+        return iterator(this, match_from(from));
     }
     std::default_sentinel_t end() const noexcept { return {}; }
 

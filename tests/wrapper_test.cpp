@@ -111,9 +111,10 @@ TEST_F(Wrapper, RefusalIsANullOrFalseResult)
         EXPECT_FALSE(none) << nth;
         EXPECT_FALSE(none.push_back(1) || none.push_front(1) || none.make_node() ||
                      none.cursor_first() || none.front() || none.pop_front() || none.pop_back());
-        EXPECT_TRUE(none.empty() && none.begin() == none.end());
+        EXPECT_TRUE(none.empty() && none.begin() == none.end() && --none.end() == none.end());
         EXPECT_EQ(none.position(list.begin()), 0);
-        EXPECT_EQ(none.search([](int32_t) { return true; }).begin(), std::default_sentinel);
+        EXPECT_TRUE(none.search([](int32_t) { return true; }).begin() == std::default_sentinel &&
+                    list.search(std::identity(), ko::direction{2}).begin() == std::default_sentinel);
     }
     for (long nth : {1, 2}) // the node record, then its data
         EXPECT_FALSE((heap::refuse_nth(nth), list.push_back(2))) << nth;
