@@ -85,7 +85,7 @@ extern "C" {
 
 /* The version of this header and of the library that comes with it. */
 #define KO_LIST_VERSION_MAJOR 1
-#define KO_LIST_VERSION_MINOR 0
+#define KO_LIST_VERSION_MINOR 1
 #define KO_LIST_VERSION_PATCH 0
 
 /* Where ko_list_insert() links a node, relative to the current node. */
