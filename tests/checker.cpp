@@ -287,8 +287,8 @@ struct Checker {
         }
         std::string node; // linked nodes with their neighbours, then unlinked ones
         for (const ListModel &m : model.lists)
-            for (size_t i = 0; i < m.chain.size() && node.empty(); i++)
-                node = node_difference(m.chain[i], i > 0 ? m.chain[i - 1] : -1, m.at(i + 1));
+            for (int i = 0; i < std::ssize(m.chain) && node.empty(); i++)
+                node = node_difference(m.at(i), m.at(i - 1), m.at(i + 1));
         for (int id = 0; id < model.slots_used && node.empty(); id++)
             if (model.nodes[id].handle != nullptr && !model.nodes[id].linked)
                 node = node_difference(id, -1, -1);

@@ -97,7 +97,8 @@ struct ListModel {
     int search_node = -1;
     int32_t search_dir = KO_LIST_SEARCH_FORWARD;
 
-    int at(size_t i) const { return i < chain.size() ? chain[i] : -1; }
+    // The node at position i; the null node outside the chain.
+    int at(int64_t i) const { return i >= 0 && i < std::ssize(chain) ? chain[size_t(i)] : -1; }
     int last() const { return chain.empty() ? -1 : chain.back(); }
     // The node's position; the chain's length when the node is not in it.
     int place(int id) const { return int(std::ranges::find(chain, id) - chain.begin()); }
@@ -230,7 +231,7 @@ class Model : public Records {
         if (id < 0 || !nodes[id].linked)
             return -1;
         const ListModel &m = lists[nodes[id].list];
-        return m.place(id) + towards < 0 ? -1 : m.at(static_cast<size_t>(m.place(id) + towards));
+        return m.at(m.place(id) + towards);
     }
     void expect(Call call) { calls.push_back(call); }
     void expect_heap(char kind, const void *block, size_t size = 0)
@@ -317,8 +318,8 @@ class Model : public Records {
         if (m.handle == nullptr || (count != 0 && m.current < 0))
             return {nullptr, -1};
         if (count != 0)
-            m.current = m.at(static_cast<size_t>(std::clamp<int64_t>(
-                m.place(m.current) + int64_t{count}, 0, std::ssize(m.chain) - 1)));
+            m.current = m.at(std::clamp<int64_t>(m.place(m.current) + int64_t{count}, 0,
+                                                 std::ssize(m.chain) - 1));
         return {};
     }
 
@@ -354,7 +355,7 @@ class Model : public Records {
         case SET_CURRENT: m.current = in_list ? s.node : m.current;
                           return {nullptr, in_list ? 0 : -1};
         case MOVE: return move(m, s.count);
-        case GET_POS: m.current = inside ? m.at(static_cast<size_t>(s.position)) : m.current;
+        case GET_POS: m.current = inside ? m.at(s.position) : m.current;
                       return {inside ? handle(m.current) : nullptr}; // outside, the cursor stays
         case NODE_POS: return {nullptr, m.handle != nullptr && s.node >= 0 ? m.place(s.node) : -1};
         case NODE_PREV: return {handle(beside(s.node, -1))};
