@@ -66,8 +66,7 @@ struct Step {
 constexpr uint8_t kFill = 0xA5;
 inline int32_t order(Comparison comparison, const void *a, const void *b)
 {
-    const int32_t x = *static_cast<const int8_t *>(a);
-    const int32_t y = *static_cast<const int8_t *>(b);
+    const int32_t x = *static_cast<const int8_t *>(a), y = *static_cast<const int8_t *>(b);
     const int32_t results[] = {0, (x > y) - (x < y), (y > x) - (y < x), 0, INT32_MAX, INT32_MIN};
     return results[comparison];
 }
@@ -140,16 +139,15 @@ class Model : public Records {
     Step resolve(const Step &move) const
     {
         Step s = move;
-        const auto loose =
-            std::ranges::find_if(nodes, [](const NodeModel &m) { return m.loose_in(0); });
         const ListModel &zero = lists[0];
+        const auto loose = std::ranges::find_if(nodes, [](auto &m) { return m.loose_in(0); });
         const int loose_slot = static_cast<int>(loose - nodes);
         const int roles[] = {-1,           zero.at(0), zero.at(1),    zero.last(),
                              zero.current, loose_slot, lists[1].at(0)};
         s.node = roles[move.role] < kNodes ? roles[move.role] : -1;
-        const auto nodes_in_list = static_cast<int32_t>(lists[s.list].chain.size());
-        s.count += move.plus_nodes * nodes_in_list;
-        s.position += move.plus_nodes * nodes_in_list;
+        const int32_t grown = move.plus_nodes * static_cast<int32_t>(lists[s.list].chain.size());
+        s.count += grown;
+        s.position += grown;
         // Unwatched, the heap refuses nothing.
         s.refusal = heap_watched_ || s.refusal == kAllocatorRefuses ? s.refusal : kNoRefusal;
         // A creation goes to the first free slot; with none, it is refused: a list
