@@ -186,7 +186,8 @@ struct Checker {
     Outcome got, want;
     std::string error;
 
-    // Plays a step on the model, then on the library, and compares them.
+    // Plays a step on the model, then on the library with its refusals armed and
+    // its calls logged, and compares them.
     bool apply(const Step &s)
     {
         const Bound b = model.bind(s);     // before the model lets any handle go
@@ -195,10 +196,22 @@ struct Checker {
             if (model.nodes[id].loose_in(s.list))
                 loose.push_back(model.nodes[id].handle);
         want = model.play(s);
-        library(s, [&] {
-            std::ranges::for_each(loose, ko_list_node_free);
-            got = run(s, b.list, b.node);
+
+        seen_count = looks_played = 0;
+        looks_to_play = model.looks;
+        step_comparison = s.comparison;
+        allocator_refuses = s.refusal == kAllocatorRefuses;
+        hooks.watch([](char kind, const void *block, size_t size) {
+            seen.at(seen_count++) = {kind, block, nullptr, size};
         });
+        const long heap_request[] = {0, 1, 2, 0}; // the one refused, counted from 1
+        hooks.refuse_nth(heap_request[s.refusal]);
+        std::ranges::for_each(loose, ko_list_node_free);
+        got = run(s, b.list, b.node);
+        hooks.refuse_nth(0);
+        hooks.watch(nullptr);
+        allocator_refuses = false;
+
         if (s.op == NEW || s.op == NODE_NEW) {
             got.status = got.handle != nullptr;
             const auto *made = s.op == NODE_NEW ? static_cast<ko_list_node *>(got.handle) : nullptr;
@@ -211,24 +224,6 @@ struct Checker {
         error = difference();
         return error.empty();
     }
-    // The library's side of a step, with its refusals armed and its calls logged.
-    template <class Run> void library(const Step &s, Run run_it)
-    {
-        seen_count = looks_played = 0;
-        looks_to_play = model.looks;
-        step_comparison = s.comparison;
-        allocator_refuses = s.refusal == kAllocatorRefuses;
-        hooks.watch([](char kind, const void *block, size_t size) {
-            seen.at(seen_count++) = {kind, block, nullptr, size};
-        });
-        const long heap_request[] = {0, 1, 2, 0}; // the one refused, counted from 1
-        hooks.refuse_nth(heap_request[s.refusal]);
-        run_it();
-        hooks.refuse_nth(0);
-        hooks.watch(nullptr);
-        allocator_refuses = false;
-    }
-
     ko_list list_record(int l) const // as the model has it
     {
         const ListModel &m = model.lists[l];
