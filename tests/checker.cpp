@@ -239,14 +239,13 @@ struct Checker {
     std::string node_difference(int id, int prev, int next) const
     {
         const NodeModel &m = model.nodes[id];
-        const ko_list_node record = {model.lists[m.list].handle, model.handle(prev),
-                                     model.handle(next), m.linked, m.data};
-        const auto size = static_cast<size_t>(model.lists[m.list].size);
-        if (fields(*m.handle) == fields(record) &&
-            std::memcmp(m.handle->data, m.bytes.data(), size) == 0)
+        const ListModel &l = model.lists[m.list];
+        const ko_list_node r = {l.handle, model.handle(prev), model.handle(next), m.linked, m.data};
+        if (fields(*m.handle) == fields(r) &&
+            std::memcmp(m.handle->data, m.bytes.data(), static_cast<size_t>(l.size)) == 0)
             return "";
         return "node " + std::to_string(id) + " or its element" + text(*m.handle) + "; model" +
-               text(record);
+               text(r);
     }
 
     // A node as its slot, another pointer as set or null.
@@ -256,14 +255,11 @@ struct Checker {
         return p == nullptr ? " null" : slot < kNodes ? " node " + std::to_string(slot) : " set";
     }
     static std::string shown(int32_t v) { return " " + std::to_string(v); }
-    template <class F>
-    requires std::is_function_v<F>
-    static std::string shown(F *f) { return f != nullptr ? " set" : " null"; }
+    static std::string shown(ko_list_alloc_fn f) { return f != nullptr ? " set" : " null"; }
+    static std::string shown(ko_list_free_fn f) { return f != nullptr ? " set" : " null"; }
     template <class Record> std::string text(const Record &r) const
     {
-        std::string out;
-        std::apply([&](const auto &...field) { ((out += shown(field)), ...); }, fields(r));
-        return out;
+        return std::apply([this](const auto &...field) { return (shown(field) + ...); }, fields(r));
     }
     std::string difference() const // "" when library and model agree
     {
@@ -342,12 +338,12 @@ struct Checker {
                            "callbacks comparison refusal look -> result\n";
         for (size_t i = 0; i < history.size(); i++) {
             const auto &[s, result] = history[i];
-            const int look = s.look != nullptr ? static_cast<int>(s.look - kLooks) : -1;
             text += std::to_string(i) + " " + kOpNames[s.op] + ":";
             for (const int v :
                  {s.list < kLists ? s.list : -1, s.node, s.size, s.element, s.position, s.count,
-                  s.direction, s.key, +s.callbacks, +s.comparison, +s.refusal, look})
-                text += " " + std::to_string(v);
+                  s.direction, s.key, +s.callbacks, +s.comparison, +s.refusal,
+                  s.look != nullptr ? static_cast<int>(s.look - kLooks) : -1})
+                text += shown(v);
             text += " ->" + shown(result.status) + shown(result.handle) + "\n";
         }
         return text + error + "\n";
