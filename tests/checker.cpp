@@ -25,50 +25,46 @@ const Step kLooks[] = {
     {.op = SET_CURRENT, .role = kLast}, {.op = MOVE, .count = -1}, {.op = MOVE, .count = 2},
     {.op = GET_POS, .position = -2, .plus_nodes = 1}, {.op = NODE_POS, .role = kSecond},
     {.op = NODE_PREV, .role = kCurrent}, {.op = NODE_NEXT, .role = kFirst}};
+constexpr int32_t forward = KO_LIST_SEARCH_FORWARD, backward = KO_LIST_SEARCH_BACKWARD;
 // Every operation with boundary arguments, on lists 0, 1 and null, on a node in
 // each role; searches matching 2, 1, 0 or all nodes; each look, calling back.
+// The first move makes a node and adds it: walks grow their lists with it.
+const Step kMoves[] = {
+    {.op = NODE_NEW, .then_add = true}, {.op = NEW, .size = 1, .callbacks = kAllocatorAndReleaser},
+    {.op = NEW}, {.op = NEW, .size = INT32_MIN},
+    {.op = NEW, .size = 1, .refusal = kFirstHeapRequest}, {.op = NODE_NEW},
+    {.op = NODE_NEW, .list = kLists}, {.op = NODE_NEW, .refusal = kFirstHeapRequest},
+    {.op = NODE_NEW, .refusal = kSecondHeapRequest}, {.op = NODE_NEW, .refusal = kAllocatorRefuses},
+    {.op = GET_DATA, .element = 3, .role = kFirst}, {.op = ADD, .list = 1, .role = kLoose},
+    {.op = ADD, .list = kLists, .role = kLoose}, {.op = ADD},
+    {.op = INSERT, .position = KO_LIST_INSERT_BEFORE, .role = kLoose},
+    {.op = INSERT, .position = 2, .role = kLoose}, {.op = INSERT, .position = -1, .role = kLoose},
+    {.op = INSERT, .list = 1, .role = kLoose}, {.op = INSERT, .list = kLists, .role = kLoose},
+    {.op = FREE, .list = 1}, {.op = SET_CURRENT, .list = kLists, .role = kFirst},
+    {.op = NODE_POS, .list = 1, .role = kFirst}, {.op = NODE_POS, .list = kLists, .role = kFirst},
+    {.op = MOVE, .list = kLists, .count = 1}, {.op = MOVE, .plus_nodes = 1},
+    {.op = MOVE, .plus_nodes = -1}, {.op = GET_POS, .position = -1, .plus_nodes = 1},
+    {.op = GET_POS, .position = -2, .plus_nodes = 1}, {.op = GET_POS, .plus_nodes = 1},
+    {.op = SEARCH, .direction = forward, .key = 2, .comparison = kThreeWay},
+    {.op = SEARCH, .direction = backward, .key = 1, .comparison = kThreeWay},
+    {.op = SEARCH, .direction = forward, .key = 7, .comparison = kThreeWay},
+    {.op = SEARCH, .direction = backward, .comparison = kAlwaysZero},
+    {.op = SEARCH, .direction = KO_LIST_SEARCH_DONE, .comparison = kThreeWay},
+    {.op = SEARCH, .direction = -1, .comparison = kThreeWay}, {.op = SEARCH},
+    {.op = SEARCH, .list = kLists, .comparison = kThreeWay},
+    {.op = SEARCH_NEXT, .key = 2, .comparison = kThreeWay},
+    {.op = SEARCH_NEXT, .comparison = kAlwaysZero}, {.op = SEARCH_NEXT},
+    {.op = SEARCH_NEXT, .list = kLists, .comparison = kThreeWay},
+    {.op = SORT, .list = kLists, .comparison = kThreeWay}, {.op = WRITE_DIR, .direction = -1},
+    {.op = WRITE_DIR, .direction = 7}};
+const Step kCalling[] = { // the moves that play each look in turn, calling back
+    {.op = NODE_NEW, .then_add = true}, {.op = NODE_FREE, .role = kFirst}, {.op = REMOVE},
+    {.op = CLEAN}, {.op = FREE},
+    {.op = SEARCH, .direction = forward, .key = 2, .comparison = kThreeWay},
+    {.op = SEARCH_NEXT, .comparison = kAlwaysZero}, {.op = SORT, .comparison = kThreeWay}};
+// clang-format on
 const std::vector<Step> kAlphabet = [] {
-    const int32_t forward = KO_LIST_SEARCH_FORWARD;
-    const int32_t backward = KO_LIST_SEARCH_BACKWARD;
-    std::vector<Step> moves = {
-        {.op = NODE_NEW, .then_add = true}, // first: walks grow their lists with it
-        {.op = NEW, .size = 1, .callbacks = kAllocatorAndReleaser}, {.op = NEW},
-        {.op = NEW, .size = INT32_MIN}, {.op = NEW, .size = 1, .refusal = kFirstHeapRequest},
-        {.op = NODE_NEW}, {.op = NODE_NEW, .list = kLists},
-        {.op = NODE_NEW, .refusal = kFirstHeapRequest},
-        {.op = NODE_NEW, .refusal = kSecondHeapRequest},
-        {.op = NODE_NEW, .refusal = kAllocatorRefuses},
-        {.op = GET_DATA, .element = 3, .role = kFirst}, {.op = ADD, .list = 1, .role = kLoose},
-        {.op = ADD, .list = kLists, .role = kLoose}, {.op = ADD},
-        {.op = INSERT, .position = KO_LIST_INSERT_BEFORE, .role = kLoose},
-        {.op = INSERT, .position = 2, .role = kLoose},
-        {.op = INSERT, .position = -1, .role = kLoose}, {.op = INSERT, .list = 1, .role = kLoose},
-        {.op = INSERT, .list = kLists, .role = kLoose}, {.op = FREE, .list = 1},
-        {.op = SET_CURRENT, .list = kLists, .role = kFirst},
-        {.op = NODE_POS, .list = 1, .role = kFirst},
-        {.op = NODE_POS, .list = kLists, .role = kFirst}, {.op = MOVE, .list = kLists, .count = 1},
-        {.op = MOVE, .plus_nodes = 1}, {.op = MOVE, .plus_nodes = -1},
-        {.op = GET_POS, .position = -1, .plus_nodes = 1},
-        {.op = GET_POS, .position = -2, .plus_nodes = 1}, {.op = GET_POS, .plus_nodes = 1},
-        {.op = SEARCH, .direction = forward, .key = 2, .comparison = kThreeWay},
-        {.op = SEARCH, .direction = backward, .key = 1, .comparison = kThreeWay},
-        {.op = SEARCH, .direction = forward, .key = 7, .comparison = kThreeWay},
-        {.op = SEARCH, .direction = backward, .comparison = kAlwaysZero},
-        {.op = SEARCH, .direction = KO_LIST_SEARCH_DONE, .comparison = kThreeWay},
-        {.op = SEARCH, .direction = -1, .comparison = kThreeWay}, {.op = SEARCH},
-        {.op = SEARCH, .list = kLists, .comparison = kThreeWay},
-        {.op = SEARCH_NEXT, .key = 2, .comparison = kThreeWay},
-        {.op = SEARCH_NEXT, .comparison = kAlwaysZero}, {.op = SEARCH_NEXT},
-        {.op = SEARCH_NEXT, .list = kLists, .comparison = kThreeWay},
-        {.op = SORT, .list = kLists, .comparison = kThreeWay}, {.op = WRITE_DIR, .direction = -1},
-        {.op = WRITE_DIR, .direction = 7},
-    };
-    const Step calling[] = {
-        {.op = NODE_NEW, .then_add = true}, {.op = NODE_FREE, .role = kFirst}, {.op = REMOVE},
-        {.op = CLEAN}, {.op = FREE},
-        {.op = SEARCH, .direction = forward, .key = 2, .comparison = kThreeWay},
-        {.op = SEARCH_NEXT, .comparison = kAlwaysZero}, {.op = SORT, .comparison = kThreeWay}};
-    // clang-format on
+    std::vector<Step> moves(std::begin(kMoves), std::end(kMoves));
     for (Role role : {kFirst, kSecond, kLast, kCurrent, kLoose, kForeign, kNull})
         for (Op op : {GET_DATA, ATTACH, ADD, INSERT, DETACH, NODE_FREE, SET_CURRENT, NODE_POS,
                       NODE_PREV, NODE_NEXT})
@@ -83,7 +79,7 @@ const std::vector<Step> kAlphabet = [] {
     for (Comparison c : {kNoComparison, kThreeWay, kReversed, kAlwaysMax, kAlwaysMin})
         moves.push_back({.op = SORT, .comparison = c});
     for (size_t i = 0; i < std::size(kLooks); i++) {
-        moves.push_back(calling[i % std::size(calling)]);
+        moves.push_back(kCalling[i % std::size(kCalling)]);
         moves.back().look = &kLooks[i];
     }
     return moves;
