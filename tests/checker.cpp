@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The checker. Each step is played on the model, then on the library with the
-// handles the model had for its slots, and so is each callback's look at its
-// own list; the library's result, its calls and every record and element are
-// then compared with what the model expects.
+// The checker. Each step, and each callback's look at its own list, is played
+// on the model, then on the library with the handles the model had for its slots.
 #include "checker.hpp"
 
 #include <sys/mman.h>
