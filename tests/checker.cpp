@@ -285,10 +285,8 @@ struct Checker {
         bool agreed = apply({.op = NEW, .size = 4, .callbacks = callbacks});
         for (int n = 0; agreed && n < length; n++)
             agreed = make(0, n, n % 3 == 1 ? 1 : 2) && apply({.op = ADD, .node = n});
-        if (cursor >= 0)
-            agreed = agreed && apply({.op = SET_CURRENT, .node = cursor});
-        else
-            agreed = agreed && apply({.op = TAIL}) && apply({.op = NEXT});
+        agreed = agreed && (cursor >= 0 ? apply({.op = SET_CURRENT, .node = cursor})
+                                        : apply({.op = TAIL}) && apply({.op = NEXT}));
         return agreed &&
                apply({.op = NEW, .list = 1, .size = 4, .callbacks = kAllocatorAndReleaser}) &&
                make(1, length, 2) && apply({.op = ADD, .list = 1, .node = length}) &&
@@ -354,12 +352,11 @@ std::string every_sequence(int length, int cursor, Callbacks callbacks, int dept
     std::vector<size_t> moves(static_cast<size_t>(depth), 0);
     for (int d = depth; d >= 0;) {
         Checker c(hooks);
-        bool agreed = c.start(length, cursor, callbacks);
-        bool changed = true;
+        bool agreed = c.start(length, cursor, callbacks), changed = true;
         for (d = 0; agreed && changed && d < depth; d++) {
             const Records before = c.model;
             agreed = c.play(moves[static_cast<size_t>(d)]);
-            changed = !(before == c.model);
+            changed = before != c.model;
         }
         if (!(agreed && c.finish()))
             return c.report();
@@ -375,11 +372,10 @@ std::string every_sequence(int length, int cursor, Callbacks callbacks, int dept
 std::string walk(const uint8_t *at, const uint8_t *end, long limit, HeapHooks hooks)
 {
     // A choice in [0, n), 0 < n <= 256, from one byte; 0 once they are spent.
-    const auto pick = [&at, end](size_t n) { return at < end ? static_cast<int>(*at++ % n) : 0; };
+    const auto pick = [&at, end](auto n) { return at < end ? static_cast<int>(*at++ % n) : 0; };
     Checker c(hooks);
     const int length = pick(4);
-    bool agreed =
-        c.start(length, pick(static_cast<size_t>(length) + 1) - 1, static_cast<Callbacks>(pick(4)));
+    bool agreed = c.start(length, pick(length + 1) - 1, static_cast<Callbacks>(pick(4)));
     // One move in four at least makes a node and adds it, so that lists grow.
     for (long i = 0; agreed && i < limit && at < end; i++)
         agreed = c.play(pick(4) == 0 ? 0 : static_cast<size_t>(pick(kAlphabet.size())));
