@@ -21,8 +21,7 @@ namespace model {
 enum Op {
     NEW, NODE_NEW, FREE, GET_DATA, ATTACH, ADD, INSERT, DETACH, NODE_FREE, REMOVE, CLEAN,
     GET_NODES, FIRST, TAIL, NEXT, PREV, CURRENT, SET_CURRENT, MOVE, GET_POS, NODE_POS, NODE_PREV,
-    NODE_NEXT, SEARCH, SEARCH_NEXT, SORT, WRITE_DIR
-};
+    NODE_NEXT, SEARCH, SEARCH_NEXT, SORT, WRITE_DIR};
 inline constexpr const char *kOpNames[] = {
     "new", "node_new", "free", "get_data", "attach", "add", "insert", "detach", "node_free",
     "remove", "clean", "get_nodes", "get_first", "get_tail", "get_next", "get_prev", "get_current",
@@ -92,8 +91,7 @@ struct ListModel {
     int32_t size = 0;
     Callbacks callbacks = kNoCallbacks;
     std::vector<int> chain = {}; // node slots, first to tail
-    int current = -1;
-    int search_node = -1;
+    int current = -1, search_node = -1;
     int32_t search_dir = KO_LIST_SEARCH_FORWARD;
 
     // The node at position i; the null node outside the chain.
