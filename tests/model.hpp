@@ -265,9 +265,8 @@ class Model : public Records {
         const ListModel &m = lists[l];
         const bool after = position == KO_LIST_INSERT_AFTER;
         const bool known = after || position == KO_LIST_INSERT_BEFORE;
-        if (id < 0 || nodes[id].linked || nodes[id].list != l)
-            return -1;
-        if (!m.chain.empty() && (m.current < 0 || !known))
+        if (id < 0 || nodes[id].linked || nodes[id].list != l ||
+            (!m.chain.empty() && (m.current < 0 || !known)))
             return -1;
         return link(id, m.chain.empty() ? 0 : m.place(m.current) + (after ? 1 : 0));
     }
@@ -348,11 +347,9 @@ class Model : public Records {
         case NEXT: return {handle(m.current = beside(m.current, 1))}; // a null cursor stays null
         case PREV: return {handle(m.current = beside(m.current, -1))};
         case CURRENT: return {handle(m.current)};
-        case SET_CURRENT: m.current = in_list ? s.node : m.current;
-                          return {nullptr, in_list ? 0 : -1};
+        case SET_CURRENT: return {nullptr, in_list ? (m.current = s.node, 0) : -1};
         case MOVE: return move(m, s.count);
-        case GET_POS: m.current = inside ? m.at(s.position) : m.current;
-                      return {inside ? handle(m.current) : nullptr}; // outside, the cursor stays
+        case GET_POS: return {inside ? handle(m.current = m.at(s.position)) : nullptr};
         case NODE_POS: return {nullptr, m.handle != nullptr && s.node >= 0 ? m.place(s.node) : -1};
         case NODE_PREV: return {handle(beside(s.node, -1))};
         case NODE_NEXT: return {handle(beside(s.node, 1))};
@@ -374,8 +371,7 @@ class Model : public Records {
             m.current = m.at(0);
             for (size_t j = 1; s.comparison != kNoComparison && j < m.chain.size(); j++)
                 for (size_t i = 0; i < j; i++) {
-                    NodeModel &x = nodes[m.chain[i]];
-                    NodeModel &y = nodes[m.chain[j]];
+                    NodeModel &x = nodes[m.chain[i]], &y = nodes[m.chain[j]];
                     expect(called(s.list, {'c', x.data, y.data}));
                     if (order(s.comparison, x.bytes.data(), y.bytes.data()) > 0) {
                         std::swap(x.data, y.data);
