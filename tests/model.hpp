@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The model: what each operation is to return, call and leave in the records,
 // as the library promises (and the choices it settles), not as its code does.
-// A list is a vector of node slots with its cursors as slots; a node is its
-// list, link state, data pointer and element bytes. The model never calls the
-// library: the checker tells it the handles and blocks the library gave out.
+// It never calls the library: the checker tells it the handles and blocks made.
 #pragma once
 
 #include <algorithm>
