@@ -217,9 +217,6 @@ class Model : public Records {
         return size;
     }
 
-  private:
-    ListModel &owner(int id) { return lists[nodes[id].list]; }
-    static int along(int32_t dir) { return dir == KO_LIST_SEARCH_FORWARD ? 1 : -1; }
     int beside(int id, int towards) const // toward the tail (1) or the first node (-1)
     {
         if (id < 0 || !nodes[id].linked)
@@ -227,6 +224,10 @@ class Model : public Records {
         const ListModel &m = lists[nodes[id].list];
         return m.at(m.place(id) + towards);
     }
+
+  private:
+    ListModel &owner(int id) { return lists[nodes[id].list]; }
+    static int along(int32_t dir) { return dir == KO_LIST_SEARCH_FORWARD ? 1 : -1; }
     void expect(Call call) { calls.push_back(call); }
     void expect_heap(char kind, const void *block, size_t size = 0)
     {
