@@ -174,9 +174,7 @@ class Model : public Records {
         const bool allocates = m.handle != nullptr && (m.callbacks & kAllocator) != 0;
         if (s.op == NODE_NEW && allocates && s.refusal != kFirstHeapRequest) // the record made
             allocation_ = called(s.list, {'a', nullptr, nullptr, static_cast<size_t>(m.size)});
-        if (s.op == NEW || s.op == NODE_NEW)
-            return {}; // the rest once create() is told where the heap put the record
-        return step(s);
+        return s.op == NEW || s.op == NODE_NEW ? Outcome{} : step(s);
     }
     // A list takes a heap block for its record; a node, one for its record, then its
     // data from the allocator or another heap block, else the record goes back.
