@@ -215,8 +215,7 @@ struct Checker {
         if (s.op == GET_DATA && s.node >= 0 && got == want) // the caller writes its element
             std::memcpy(got.handle, &s.element, model.write(s.node, s.element));
         history.emplace_back(s, got);
-        error = difference();
-        return error.empty();
+        return (error = difference()).empty();
     }
     ko_list list_record(int l) const // as the model has it
     {
