@@ -16,15 +16,13 @@ namespace model {
 // clang-format off
 // The 26 operations and a caller's write into `search_dir`; GET_NODES to
 // NODE_NEXT, reads and cursor moves, are what a callback may play.
-enum Op {
-    NEW, NODE_NEW, FREE, GET_DATA, ATTACH, ADD, INSERT, DETACH, NODE_FREE, REMOVE, CLEAN,
+enum Op { NEW, NODE_NEW, FREE, GET_DATA, ATTACH, ADD, INSERT, DETACH, NODE_FREE, REMOVE, CLEAN,
     GET_NODES, FIRST, TAIL, NEXT, PREV, CURRENT, SET_CURRENT, MOVE, GET_POS, NODE_POS, NODE_PREV,
-    NODE_NEXT, SEARCH, SEARCH_NEXT, SORT, WRITE_DIR};
-inline constexpr const char *kOpNames[] = {
-    "new", "node_new", "free", "get_data", "attach", "add", "insert", "detach", "node_free",
-    "remove", "clean", "get_nodes", "get_first", "get_tail", "get_next", "get_prev", "get_current",
-    "set_current", "move_current", "get_pos", "get_node_pos", "node_get_prev", "node_get_next",
-    "search", "search_next", "sort", "write_dir"};
+    NODE_NEXT, SEARCH, SEARCH_NEXT, SORT, WRITE_DIR };
+inline constexpr const char *kOpNames[] = {"new", "node_new", "free", "get_data", "attach", "add",
+    "insert", "detach", "node_free", "remove", "clean", "get_nodes", "get_first", "get_tail",
+    "get_next", "get_prev", "get_current", "set_current", "move_current", "get_pos", "get_node_pos",
+    "node_get_prev", "node_get_next", "search", "search_next", "sort", "write_dir"};
 // clang-format on
 constexpr int kLists = 5;  // list slots; slot kLists is always empty: the null list
 constexpr int kNodes = 40; // node slots; -1 is the null node
