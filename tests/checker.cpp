@@ -324,9 +324,8 @@ struct Checker {
     {
         std::string text = "step operation: list node size element position count direction key "
                            "callbacks comparison refusal look -> result\n";
-        for (size_t i = 0; i < history.size(); i++) {
-            const auto &[s, result] = history[i];
-            text += std::to_string(i) + " " + kOpNames[s.op] + ":";
+        for (size_t i = 0; const auto &[s, result] : history) {
+            text += std::to_string(i++) + " " + kOpNames[s.op] + ":";
             for (const int v :
                  {s.list < kLists ? s.list : -1, s.node, s.size, s.element, s.position, s.count,
                   s.direction, s.key, +s.callbacks, +s.comparison, +s.refusal,
