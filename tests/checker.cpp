@@ -252,7 +252,7 @@ struct Checker {
     static std::string shown(ko_list_free_fn f) { return f != nullptr ? " set" : " null"; }
     template <class Record> std::string text(const Record &r) const
     {
-        return std::apply([this](const auto &...field) { return (shown(field) + ...); }, fields(r));
+        return std::apply([&](const auto &...field) { return (shown(field) + ...); }, fields(r));
     }
     std::string difference() const // "" when library and model agree
     {
