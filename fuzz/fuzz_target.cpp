@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: MIT
 // libFuzzer target: the bytes choose the start state and moves of a walk
 // through the checker. The fuzz build has no heap interposer (ASan owns
-// malloc): heap refusals are not played, allocator refusals are. A divergence
-// prints the steps and aborts.
+// malloc): heap refusals are not played, allocator refusals are.
 #include <cstdio>
 #include <cstdlib>
 

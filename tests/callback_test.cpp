@@ -33,9 +33,9 @@ void append(ko_list *list, int32_t v)
     ko_list_add(list, node);
 }
 
-// The elements, first to last: every node's position (which walks from both
-// ends) and the count must agree with the chain.
-std::vector<int32_t> elements(ko_list *list)
+// The elements, sorted: every node's position (which walks from both ends)
+// and the count must agree with the chain.
+std::vector<int32_t> sorted_elements(ko_list *list)
 {
     std::vector<int32_t> values;
     for (ko_list_node *node = list->first; node != nullptr; node = ko_list_node_get_next(node)) {
@@ -43,6 +43,7 @@ std::vector<int32_t> elements(ko_list *list)
         values.push_back(*static_cast<int32_t *>(ko_list_node_get_data(node)));
     }
     EXPECT_EQ(ko_list_get_nodes(list), static_cast<int32_t>(values.size()));
+    std::ranges::sort(values);
     return values;
 }
 
@@ -66,28 +67,23 @@ void called(const char *callback)
         throw std::runtime_error(callback);
     use_another_list();
 }
-void *allocate(int32_t size)
-{
-    return called("alloc"), std::malloc(static_cast<size_t>(size));
-}
-int32_t release(void *data)
-{
-    return called("release"), std::free(data), 0;
-}
-int32_t compare(const void *a, const void *b)
-{
-    return called("compare"), three_way(a, b);
-}
+// The callbacks the lists are given, of the types koList.h names: each does
+// first what called() says.
+struct Callback {
+    static auto allocate(int32_t size) { return called("alloc"), std::malloc(size_t(size)); }
+    static auto release(void *data) { return called("release"), std::free(data), int32_t{0}; }
+    static auto compare(const void *a, const void *b) { return called("compare"), three_way(a, b); }
+};
 
 ko_list_node *search(ko_list *list, int32_t key)
 {
-    return ko_list_search(list, compare, &key, KO_LIST_SEARCH_FORWARD);
+    return ko_list_search(list, Callback::compare, &key, KO_LIST_SEARCH_FORWARD);
 }
 
 // 5, 3, 1, 3, 2, made through the allocator, the cursor on the 1.
 ko_list *five()
 {
-    ko_list *list = ko_list_new(sizeof(int32_t), nullptr, allocate, release);
+    ko_list *list = ko_list_new(sizeof(int32_t), nullptr, Callback::allocate, Callback::release);
     for (int32_t v : {5, 3, 1, 3, 2})
         append(list, v);
     ko_list_get_pos(list, 2);
@@ -111,7 +107,7 @@ TEST_F(Callbacks, ALongjmpOutOfOneLeavesTheListWhole)
         {1, [](ko_list *l) { ko_list_node_new(l); }, {1, 2, 3, 3, 5}, new_record},
         {3, [](ko_list *l) { ko_list_free(l); }, {2, 3}, third_node},
         {2, [](ko_list *l) { search(l, 3); }, {1, 2, 3, 3, 5}, nothing},
-        {6, [](ko_list *l) { ko_list_sort(l, compare); }, {1, 2, 3, 3, 5}, nothing},
+        {6, [](ko_list *l) { ko_list_sort(l, Callback::compare); }, {1, 2, 3, 3, 5}, nothing},
     };
     for (const auto &[due, interrupted, values_left, leaks] : cases) {
         SCOPED_TRACE(due);
@@ -126,11 +122,9 @@ TEST_F(Callbacks, ALongjmpOutOfOneLeavesTheListWhole)
             ADD_FAILURE() << "no callback jumped";
         }
         heap::watch(nullptr);
-        std::vector<int32_t> values = elements(list);
+        EXPECT_EQ(sorted_elements(list), values_left);
         EXPECT_LT(ko_list_get_node_pos(list, list->current), list->nodes); // -1 for null
         EXPECT_LT(ko_list_get_node_pos(list, list->search_node), list->nodes);
-        std::sort(values.begin(), values.end());
-        EXPECT_EQ(values, values_left);
         if (leaks == third_node) { // out of the chain, its data not released
             EXPECT_EQ(third->attached, 0);
             std::free(third->data);
@@ -153,7 +147,7 @@ TEST(CallbackThrows, EndsTheProgramThroughTerminate)
         GTEST_SKIP() << "run by terminate.cmake";
     thrower = callback;
     try {
-        ko_list_sort(five(), compare);
+        ko_list_sort(five(), Callback::compare);
         ko_list_free(five());
     } catch (const std::exception &) {
         FAIL() << "the exception crossed the library";

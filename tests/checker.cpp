@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The checker. Each step is played on the model, then on the library with the
-// handles the model had for its slots, and so is each callback's look at its
-// own list; the library's result, its calls and every record and element are
-// then compared with what the model expects.
+// The checker. Each step, and each callback's look at its own list, is played
+// on the model, then on the library with the handles the model had for its slots.
 #include "checker.hpp"
 
 #include <sys/mman.h>
@@ -25,50 +23,46 @@ const Step kLooks[] = {
     {.op = SET_CURRENT, .role = kLast}, {.op = MOVE, .count = -1}, {.op = MOVE, .count = 2},
     {.op = GET_POS, .position = -2, .plus_nodes = 1}, {.op = NODE_POS, .role = kSecond},
     {.op = NODE_PREV, .role = kCurrent}, {.op = NODE_NEXT, .role = kFirst}};
+constexpr int32_t forward = KO_LIST_SEARCH_FORWARD, backward = KO_LIST_SEARCH_BACKWARD;
 // Every operation with boundary arguments, on lists 0, 1 and null, on a node in
 // each role; searches matching 2, 1, 0 or all nodes; each look, calling back.
+// The first move makes a node and adds it: walks grow their lists with it.
+const Step kMoves[] = {
+    {.op = NODE_NEW, .then_add = true}, {.op = NEW, .size = 1, .callbacks = kAllocatorAndReleaser},
+    {.op = NEW}, {.op = NEW, .size = INT32_MIN},
+    {.op = NEW, .size = 1, .refusal = kFirstHeapRequest}, {.op = NODE_NEW},
+    {.op = NODE_NEW, .list = kLists}, {.op = NODE_NEW, .refusal = kFirstHeapRequest},
+    {.op = NODE_NEW, .refusal = kSecondHeapRequest}, {.op = NODE_NEW, .refusal = kAllocatorRefuses},
+    {.op = GET_DATA, .element = 3, .role = kFirst}, {.op = ADD, .list = 1, .role = kLoose},
+    {.op = ADD, .list = kLists, .role = kLoose}, {.op = ADD},
+    {.op = INSERT, .position = KO_LIST_INSERT_BEFORE, .role = kLoose},
+    {.op = INSERT, .position = 2, .role = kLoose}, {.op = INSERT, .position = -1, .role = kLoose},
+    {.op = INSERT, .list = 1, .role = kLoose}, {.op = INSERT, .list = kLists, .role = kLoose},
+    {.op = FREE, .list = 1}, {.op = SET_CURRENT, .list = kLists, .role = kFirst},
+    {.op = NODE_POS, .list = 1, .role = kFirst}, {.op = NODE_POS, .list = kLists, .role = kFirst},
+    {.op = MOVE, .list = kLists, .count = 1}, {.op = MOVE, .plus_nodes = 1},
+    {.op = MOVE, .plus_nodes = -1}, {.op = GET_POS, .position = -1, .plus_nodes = 1},
+    {.op = GET_POS, .position = -2, .plus_nodes = 1}, {.op = GET_POS, .plus_nodes = 1},
+    {.op = SEARCH, .direction = forward, .key = 2, .comparison = kThreeWay},
+    {.op = SEARCH, .direction = backward, .key = 1, .comparison = kThreeWay},
+    {.op = SEARCH, .direction = forward, .key = 7, .comparison = kThreeWay},
+    {.op = SEARCH, .direction = backward, .comparison = kAlwaysZero},
+    {.op = SEARCH, .direction = KO_LIST_SEARCH_DONE, .comparison = kThreeWay},
+    {.op = SEARCH, .direction = -1, .comparison = kThreeWay}, {.op = SEARCH},
+    {.op = SEARCH, .list = kLists, .comparison = kThreeWay},
+    {.op = SEARCH_NEXT, .key = 2, .comparison = kThreeWay},
+    {.op = SEARCH_NEXT, .comparison = kAlwaysZero}, {.op = SEARCH_NEXT},
+    {.op = SEARCH_NEXT, .list = kLists, .comparison = kThreeWay},
+    {.op = SORT, .list = kLists, .comparison = kThreeWay}, {.op = WRITE_DIR, .direction = -1},
+    {.op = WRITE_DIR, .direction = 7}};
+const Step kCalling[] = { // the moves that play each look in turn, calling back
+    {.op = NODE_NEW, .then_add = true}, {.op = NODE_FREE, .role = kFirst}, {.op = REMOVE},
+    {.op = CLEAN}, {.op = FREE},
+    {.op = SEARCH, .direction = forward, .key = 2, .comparison = kThreeWay},
+    {.op = SEARCH_NEXT, .comparison = kAlwaysZero}, {.op = SORT, .comparison = kThreeWay}};
+// clang-format on
 const std::vector<Step> kAlphabet = [] {
-    const int32_t forward = KO_LIST_SEARCH_FORWARD;
-    const int32_t backward = KO_LIST_SEARCH_BACKWARD;
-    std::vector<Step> moves = {
-        {.op = NODE_NEW, .then_add = true}, // first: walks grow their lists with it
-        {.op = NEW, .size = 1, .callbacks = kAllocatorAndReleaser}, {.op = NEW},
-        {.op = NEW, .size = INT32_MIN}, {.op = NEW, .size = 1, .refusal = kFirstHeapRequest},
-        {.op = NODE_NEW}, {.op = NODE_NEW, .list = kLists},
-        {.op = NODE_NEW, .refusal = kFirstHeapRequest},
-        {.op = NODE_NEW, .refusal = kSecondHeapRequest},
-        {.op = NODE_NEW, .refusal = kAllocatorRefuses},
-        {.op = GET_DATA, .element = 3, .role = kFirst}, {.op = ADD, .list = 1, .role = kLoose},
-        {.op = ADD, .list = kLists, .role = kLoose}, {.op = ADD},
-        {.op = INSERT, .position = KO_LIST_INSERT_BEFORE, .role = kLoose},
-        {.op = INSERT, .position = 2, .role = kLoose},
-        {.op = INSERT, .position = -1, .role = kLoose}, {.op = INSERT, .list = 1, .role = kLoose},
-        {.op = INSERT, .list = kLists, .role = kLoose}, {.op = FREE, .list = 1},
-        {.op = SET_CURRENT, .list = kLists, .role = kFirst},
-        {.op = NODE_POS, .list = 1, .role = kFirst},
-        {.op = NODE_POS, .list = kLists, .role = kFirst}, {.op = MOVE, .list = kLists, .count = 1},
-        {.op = MOVE, .plus_nodes = 1}, {.op = MOVE, .plus_nodes = -1},
-        {.op = GET_POS, .position = -1, .plus_nodes = 1},
-        {.op = GET_POS, .position = -2, .plus_nodes = 1}, {.op = GET_POS, .plus_nodes = 1},
-        {.op = SEARCH, .direction = forward, .key = 2, .comparison = kThreeWay},
-        {.op = SEARCH, .direction = backward, .key = 1, .comparison = kThreeWay},
-        {.op = SEARCH, .direction = forward, .key = 7, .comparison = kThreeWay},
-        {.op = SEARCH, .direction = backward, .comparison = kAlwaysZero},
-        {.op = SEARCH, .direction = KO_LIST_SEARCH_DONE, .comparison = kThreeWay},
-        {.op = SEARCH, .direction = -1, .comparison = kThreeWay}, {.op = SEARCH},
-        {.op = SEARCH, .list = kLists, .comparison = kThreeWay},
-        {.op = SEARCH_NEXT, .key = 2, .comparison = kThreeWay},
-        {.op = SEARCH_NEXT, .comparison = kAlwaysZero}, {.op = SEARCH_NEXT},
-        {.op = SEARCH_NEXT, .list = kLists, .comparison = kThreeWay},
-        {.op = SORT, .list = kLists, .comparison = kThreeWay}, {.op = WRITE_DIR, .direction = -1},
-        {.op = WRITE_DIR, .direction = 7},
-    };
-    const Step calling[] = {
-        {.op = NODE_NEW, .then_add = true}, {.op = NODE_FREE, .role = kFirst}, {.op = REMOVE},
-        {.op = CLEAN}, {.op = FREE},
-        {.op = SEARCH, .direction = forward, .key = 2, .comparison = kThreeWay},
-        {.op = SEARCH_NEXT, .comparison = kAlwaysZero}, {.op = SORT, .comparison = kThreeWay}};
-    // clang-format on
+    std::vector<Step> moves(std::begin(kMoves), std::end(kMoves));
     for (Role role : {kFirst, kSecond, kLast, kCurrent, kLoose, kForeign, kNull})
         for (Op op : {GET_DATA, ATTACH, ADD, INSERT, DETACH, NODE_FREE, SET_CURRENT, NODE_POS,
                       NODE_PREV, NODE_NEXT})
@@ -83,7 +77,7 @@ const std::vector<Step> kAlphabet = [] {
     for (Comparison c : {kNoComparison, kThreeWay, kReversed, kAlwaysMax, kAlwaysMin})
         moves.push_back({.op = SORT, .comparison = c});
     for (size_t i = 0; i < std::size(kLooks); i++) {
-        moves.push_back(calling[i % std::size(calling)]);
+        moves.push_back(kCalling[i % std::size(kCalling)]);
         moves.back().look = &kLooks[i];
     }
     return moves;
@@ -186,7 +180,8 @@ struct Checker {
     Outcome got, want;
     std::string error;
 
-    // Plays a step on the model, then on the library, and compares them.
+    // Plays a step on the model, then on the library with its refusals armed and
+    // its calls logged, and compares them.
     bool apply(const Step &s)
     {
         const Bound b = model.bind(s);     // before the model lets any handle go
@@ -195,25 +190,7 @@ struct Checker {
             if (model.nodes[id].loose_in(s.list))
                 loose.push_back(model.nodes[id].handle);
         want = model.play(s);
-        library(s, [&] {
-            std::ranges::for_each(loose, ko_list_node_free);
-            got = run(s, b.list, b.node);
-        });
-        if (s.op == NEW || s.op == NODE_NEW) {
-            got.status = got.handle != nullptr;
-            const auto *made = s.op == NODE_NEW ? static_cast<ko_list_node *>(got.handle) : nullptr;
-            want = model.create(s, got.handle, seen_count > 0 ? seen[0].pointer : nullptr,
-                                made != nullptr ? made->data : nullptr);
-        }
-        if (s.op == GET_DATA && s.node >= 0 && got == want) // the caller writes its element
-            std::memcpy(got.handle, &s.element, model.write(s.node, s.element));
-        history.emplace_back(s, got);
-        error = difference();
-        return error.empty();
-    }
-    // The library's side of a step, with its refusals armed and its calls logged.
-    template <class Run> void library(const Step &s, Run run_it)
-    {
+
         seen_count = looks_played = 0;
         looks_to_play = model.looks;
         step_comparison = s.comparison;
@@ -223,12 +200,23 @@ struct Checker {
         });
         const long heap_request[] = {0, 1, 2, 0}; // the one refused, counted from 1
         hooks.refuse_nth(heap_request[s.refusal]);
-        run_it();
+        std::ranges::for_each(loose, ko_list_node_free);
+        got = run(s, b.list, b.node);
         hooks.refuse_nth(0);
         hooks.watch(nullptr);
         allocator_refuses = false;
-    }
 
+        if (s.op == NEW || s.op == NODE_NEW) {
+            got.status = got.handle != nullptr;
+            const auto *made = s.op == NODE_NEW ? static_cast<ko_list_node *>(got.handle) : nullptr;
+            want = model.create(s, got.handle, seen_count > 0 ? seen[0].pointer : nullptr,
+                                made != nullptr ? made->data : nullptr);
+        }
+        if (s.op == GET_DATA && s.node >= 0 && got == want) // the caller writes its element
+            std::memcpy(got.handle, &s.element, model.write(s.node, s.element));
+        history.emplace_back(s, got);
+        return (error = difference()).empty();
+    }
     ko_list list_record(int l) const // as the model has it
     {
         const ListModel &m = model.lists[l];
@@ -244,14 +232,13 @@ struct Checker {
     std::string node_difference(int id, int prev, int next) const
     {
         const NodeModel &m = model.nodes[id];
-        const ko_list_node record = {model.lists[m.list].handle, model.handle(prev),
-                                     model.handle(next), m.linked, m.data};
-        const auto size = static_cast<size_t>(model.lists[m.list].size);
-        if (fields(*m.handle) == fields(record) &&
-            std::memcmp(m.handle->data, m.bytes.data(), size) == 0)
+        const ListModel &l = model.lists[m.list];
+        const ko_list_node r = {l.handle, model.handle(prev), model.handle(next), m.linked, m.data};
+        if (fields(*m.handle) == fields(r) &&
+            std::memcmp(m.handle->data, m.bytes.data(), static_cast<size_t>(l.size)) == 0)
             return "";
         return "node " + std::to_string(id) + " or its element" + text(*m.handle) + "; model" +
-               text(record);
+               text(r);
     }
 
     // A node as its slot, another pointer as set or null.
@@ -261,14 +248,11 @@ struct Checker {
         return p == nullptr ? " null" : slot < kNodes ? " node " + std::to_string(slot) : " set";
     }
     static std::string shown(int32_t v) { return " " + std::to_string(v); }
-    template <class F>
-    requires std::is_function_v<F>
-    static std::string shown(F *f) { return f != nullptr ? " set" : " null"; }
+    static std::string shown(ko_list_alloc_fn f) { return f != nullptr ? " set" : " null"; }
+    static std::string shown(ko_list_free_fn f) { return f != nullptr ? " set" : " null"; }
     template <class Record> std::string text(const Record &r) const
     {
-        std::string out;
-        std::apply([&](const auto &...field) { ((out += shown(field)), ...); }, fields(r));
-        return out;
+        return std::apply([&](const auto &...field) { return (shown(field) + ...); }, fields(r));
     }
     std::string difference() const // "" when library and model agree
     {
@@ -285,13 +269,10 @@ struct Checker {
             if (r != nullptr && fields(*r) != fields(list_record(l)))
                 return "list " + std::to_string(l) + text(*r) + "; model" + text(list_record(l));
         }
-        std::string node; // linked nodes with their neighbours, then unlinked ones
-        for (const ListModel &m : model.lists)
-            for (size_t i = 0; i < m.chain.size() && node.empty(); i++)
-                node = node_difference(m.chain[i], i > 0 ? m.chain[i - 1] : -1, m.at(i + 1));
+        std::string node; // every node, with its neighbours
         for (int id = 0; id < model.slots_used && node.empty(); id++)
-            if (model.nodes[id].handle != nullptr && !model.nodes[id].linked)
-                node = node_difference(id, -1, -1);
+            if (model.nodes[id].handle != nullptr)
+                node = node_difference(id, model.beside(id, -1), model.beside(id, 1));
         return node;
     }
 
@@ -300,10 +281,8 @@ struct Checker {
         bool agreed = apply({.op = NEW, .size = 4, .callbacks = callbacks});
         for (int n = 0; agreed && n < length; n++)
             agreed = make(0, n, n % 3 == 1 ? 1 : 2) && apply({.op = ADD, .node = n});
-        if (cursor >= 0)
-            agreed = agreed && apply({.op = SET_CURRENT, .node = cursor});
-        else
-            agreed = agreed && apply({.op = TAIL}) && apply({.op = NEXT});
+        agreed = agreed && (cursor >= 0 ? apply({.op = SET_CURRENT, .node = cursor})
+                                        : apply({.op = TAIL}) && apply({.op = NEXT}));
         return agreed &&
                apply({.op = NEW, .list = 1, .size = 4, .callbacks = kAllocatorAndReleaser}) &&
                make(1, length, 2) && apply({.op = ADD, .list = 1, .node = length}) &&
@@ -345,14 +324,13 @@ struct Checker {
     {
         std::string text = "step operation: list node size element position count direction key "
                            "callbacks comparison refusal look -> result\n";
-        for (size_t i = 0; i < history.size(); i++) {
-            const auto &[s, result] = history[i];
-            const int look = s.look != nullptr ? static_cast<int>(s.look - kLooks) : -1;
-            text += std::to_string(i) + " " + kOpNames[s.op] + ":";
+        for (size_t i = 0; const auto &[s, result] : history) {
+            text += std::to_string(i++) + " " + kOpNames[s.op] + ":";
             for (const int v :
                  {s.list < kLists ? s.list : -1, s.node, s.size, s.element, s.position, s.count,
-                  s.direction, s.key, +s.callbacks, +s.comparison, +s.refusal, look})
-                text += " " + std::to_string(v);
+                  s.direction, s.key, +s.callbacks, +s.comparison, +s.refusal,
+                  s.look != nullptr ? static_cast<int>(s.look - kLooks) : -1})
+                text += shown(v);
             text += " ->" + shown(result.status) + shown(result.handle) + "\n";
         }
         return text + error + "\n";
@@ -369,12 +347,11 @@ std::string every_sequence(int length, int cursor, Callbacks callbacks, int dept
     std::vector<size_t> moves(static_cast<size_t>(depth), 0);
     for (int d = depth; d >= 0;) {
         Checker c(hooks);
-        bool agreed = c.start(length, cursor, callbacks);
-        bool changed = true;
+        bool agreed = c.start(length, cursor, callbacks), changed = true;
         for (d = 0; agreed && changed && d < depth; d++) {
             const Records before = c.model;
             agreed = c.play(moves[static_cast<size_t>(d)]);
-            changed = !(before == c.model);
+            changed = before != c.model;
         }
         if (!(agreed && c.finish()))
             return c.report();
@@ -390,11 +367,10 @@ std::string every_sequence(int length, int cursor, Callbacks callbacks, int dept
 std::string walk(const uint8_t *at, const uint8_t *end, long limit, HeapHooks hooks)
 {
     // A choice in [0, n), 0 < n <= 256, from one byte; 0 once they are spent.
-    const auto pick = [&at, end](size_t n) { return at < end ? static_cast<int>(*at++ % n) : 0; };
+    const auto pick = [&at, end](auto n) { return at < end ? static_cast<int>(*at++ % n) : 0; };
     Checker c(hooks);
     const int length = pick(4);
-    bool agreed =
-        c.start(length, pick(static_cast<size_t>(length) + 1) - 1, static_cast<Callbacks>(pick(4)));
+    bool agreed = c.start(length, pick(length + 1) - 1, static_cast<Callbacks>(pick(4)));
     // One move in four at least makes a node and adds it, so that lists grow.
     for (long i = 0; agreed && i < limit && at < end; i++)
         agreed = c.play(pick(4) == 0 ? 0 : static_cast<size_t>(pick(kAlphabet.size())));

@@ -5,8 +5,6 @@
 // when they agreed throughout, else the steps played and what differed last.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
 #include <string>
 
 #include "model.hpp"

@@ -12,6 +12,8 @@
 #include "koList.h"
 #if __has_include(<valgrind/valgrind.h>)
 #include <valgrind/valgrind.h>
+#else
+#define RUNNING_ON_VALGRIND 0
 #endif
 
 #if UINTPTR_MAX == 0xFFFFFFFFu
@@ -33,11 +35,7 @@ long from_env(const char *name, long otherwise)
 // for the emulator and the sanitizers.
 TEST_F(Checker, EverySmallSequenceAgrees)
 {
-    long depth = 3;
-#ifdef RUNNING_ON_VALGRIND
-    depth = RUNNING_ON_VALGRIND ? 2 : depth;
-#endif
-    depth = from_env("KOLIST_SCOPE_DEPTH", depth);
+    const long depth = from_env("KOLIST_SCOPE_DEPTH", RUNNING_ON_VALGRIND ? 2 : 3);
     long sequences = 0;
     for (model::Callbacks callbacks : {model::kNoCallbacks, model::kAllocatorAndReleaser})
         for (int length = 0; length <= 3; length++)

@@ -8,31 +8,23 @@
 
 #include <cstddef>
 
-extern "C" {
-void *__libc_malloc(size_t size);
-void __libc_free(void *block);
-void *__interceptor_malloc(size_t size);
-void __interceptor_free(void *block);
-}
-
-namespace {
-
-// GCC tells an AddressSanitizer build by a macro, clang by a feature.
-#if defined(__SANITIZE_ADDRESS__)
-#define ASAN_BUILD
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define ASAN_BUILD
+// GCC tells an AddressSanitizer build by a macro, clang by a feature GCC has no test for.
+#ifndef __has_feature
+#define __has_feature(feature) 0
 #endif
-#endif
-
-#ifdef ASAN_BUILD
+#if defined(__SANITIZE_ADDRESS__) || __has_feature(address_sanitizer)
+extern "C" void *__interceptor_malloc(size_t size);
+extern "C" void __interceptor_free(void *block);
 constexpr auto real_malloc = __interceptor_malloc;
 constexpr auto real_free = __interceptor_free;
 #else
+extern "C" void *__libc_malloc(size_t size);
+extern "C" void __libc_free(void *block);
 constexpr auto real_malloc = __libc_malloc;
 constexpr auto real_free = __libc_free;
 #endif
+
+namespace {
 
 long live_blocks;
 long requests;

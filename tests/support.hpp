@@ -16,16 +16,10 @@ inline constexpr checker::HeapHooks hooks{refuse_nth, watch, true};
 
 // Fails the test unless every block allocated while it ran was released.
 class Balanced : public ::testing::Test {
-protected:
-    Balanced()
-    {
-        // GoogleTest keeps the capacity of its trace stack once grown: grow
-        // it before counting, so SCOPED_TRACE is not taken for a leak.
-        { SCOPED_TRACE(""); }
-        live_at_start_ = heap::live();
-    }
-    void TearDown() override { EXPECT_EQ(heap::live(), live_at_start_) << "leaked blocks"; }
+    // GoogleTest keeps the capacity of its trace stack once grown: grow it
+    // before counting, so SCOPED_TRACE is not taken for a leak.
+    const long live_at_start_ = ([] { SCOPED_TRACE(""); }(), heap::live());
 
-private:
-    long live_at_start_;
+  protected:
+    void TearDown() override { EXPECT_EQ(heap::live(), live_at_start_) << "leaked blocks"; }
 };
