@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "koList.h"
-#if __has_include(<valgrind/valgrind.h>)
+#if defined(KOLIST_NATIVE) && __has_include(<valgrind/valgrind.h>)
 #include <valgrind/valgrind.h>
 #else
 #define RUNNING_ON_VALGRIND 0
