@@ -269,10 +269,14 @@ struct Checker {
             if (r != nullptr && fields(*r) != fields(list_record(l)))
                 return "list " + std::to_string(l) + text(*r) + "; model" + text(list_record(l));
         }
-        std::string node; // every node, with its neighbours
+        // Linked nodes with their neighbours, walking each chain once; then unlinked ones.
+        std::string node;
+        for (const ListModel &m : model.lists)
+            for (int i = 0; i < std::ssize(m.chain) && node.empty(); i++)
+                node = node_difference(m.at(i), m.at(i - 1), m.at(i + 1));
         for (int id = 0; id < model.slots_used && node.empty(); id++)
-            if (model.nodes[id].handle != nullptr)
-                node = node_difference(id, model.beside(id, -1), model.beside(id, 1));
+            if (model.nodes[id].handle != nullptr && !model.nodes[id].linked)
+                node = node_difference(id, -1, -1);
         return node;
     }
 

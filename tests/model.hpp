@@ -213,6 +213,7 @@ class Model : public Records {
         return size;
     }
 
+  private:
     int beside(int id, int towards) const // toward the tail (1) or the first node (-1)
     {
         if (id < 0 || !nodes[id].linked)
@@ -220,8 +221,6 @@ class Model : public Records {
         const ListModel &m = lists[nodes[id].list];
         return m.at(m.place(id) + towards);
     }
-
-  private:
     ListModel &owner(int id) { return lists[nodes[id].list]; }
     static int along(int32_t dir) { return dir == KO_LIST_SEARCH_FORWARD ? 1 : -1; }
     void expect(Call call) { calls.push_back(call); }
