@@ -69,7 +69,8 @@ coverage_of_src() {
     --fail-under-branch 95 build/coverage
 }
 
-# libFuzzer on the checker, from the committed seed corpus; a crash, leak, divergence or timeout fails the run.
+# libFuzzer on the checker, from the committed seed corpus; a crash, leak,
+# divergence or timeout fails the run.
 fuzz_for_a_minute() {
   cmake --workflow --preset fuzz
   mkdir -p build/fuzz/corpus
